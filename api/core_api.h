@@ -1,0 +1,77 @@
+// The solver core for C++ code that embeds it outside a host: the runner, the
+// benchmarks, the tests, and users who drop the solver into their own program.
+//
+// The core keeps its state in process-wide static records, so there is one
+// solver per process: solve() holds a lock for the whole solve, and concurrent
+// callers wait their turn. Every solve starts from freshly zeroed records, so
+// nothing (not even a stale measure) carries from one solve to the next.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "solver/records.h"
+
+namespace sfqp::api {
+
+// The block writes these weights at every step.
+inline constexpr double kBlockErrorWeight = 40000.0;
+inline constexpr double kBlockEffortWeight = 1.0;
+// The block writes zeros instead of u when a solve reports more iterations.
+inline constexpr std::int32_t kBlockIterationBudget = 24;
+
+struct Problem {
+  std::array<double, kCouplingCount> coupling{};  // 4x16, column-major
+  std::array<double, kEqualityCount> target{};
+  std::array<double, kErrorCount> error_weight = filled<kErrorCount>(kBlockErrorWeight);
+  std::array<double, kEffortCount> effort_weight = filled<kEffortCount>(kBlockEffortWeight);
+  // Absent: the settings the block solves with (the defaults, progress table off).
+  std::optional<SolverSettings> settings;
+  // Return what the solve printed instead of writing it to standard output.
+  bool capture_console = false;
+
+ private:
+  template <std::size_t N>
+  static constexpr std::array<double, N> filled(double value) {
+    std::array<double, N> a{};
+    a.fill(value);
+    return a;
+  }
+};
+
+struct Result {
+  std::int32_t iterations = 0;
+  bool converged = false;
+  std::array<double, kEffortCount> output1{};  // what the block writes: u, or zeros
+  std::array<double, kEffortCount> u{};
+  std::array<double, kErrorCount> e{};
+  std::array<double, kEqualityCount> y{};
+  std::array<double, kInequalityCount> s{};
+  std::array<double, kInequalityCount> z{};
+  double objv = 0.0;
+  // objv is computed only at convergence or when the progress table prints;
+  // otherwise it is the zero a fresh solve starts from.
+  bool objv_current = false;
+  double gap = 0.0;
+  double eq_residual_sq = 0.0;
+  double ineq_residual_sq = 0.0;
+  std::string console;  // only with capture_console
+};
+
+// The defaults (set_default_settings): progress table on, diagnostics off.
+SolverSettings default_settings();
+// What the block solves with: the defaults with the progress table off.
+SolverSettings block_settings();
+
+// Sets the setting called name (a field of SolverSettings) to value. Integer
+// settings take only whole numbers within 32 bits. Returns an error text, or
+// nothing on success.
+std::optional<std::string> apply_setting(SolverSettings& settings, std::string_view name,
+                                         double value);
+
+Result solve(const Problem& problem);
+
+}  // namespace sfqp::api

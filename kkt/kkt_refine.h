@@ -1,0 +1,14 @@
+#pragma once
+
+namespace sfqp {
+
+// result := K*source, K the stored matrix as assembled (no regularisation);
+// rows in ascending order, so result and source must be distinct.
+void kkt_multiply(double* result, const double* source);
+
+// Improves var, the result of kkt_solve(target, var), by refinement_passes
+// passes against the unregularised matrix. With print_refinement set, prints
+// the squared residual before and after.
+void kkt_refine(const double* target, double* var);
+
+}  // namespace sfqp

@@ -1,0 +1,13 @@
+#pragma once
+
+namespace sfqp {
+
+// Solves K*result = target with the current factors; both are stacked
+// 88-vectors and must be distinct (the self-check reads target again). With
+// print_kkt_checks set, prints the squared residual against the assembled K.
+void kkt_solve(const double* target, double* result);
+
+// Squared norm of target - K*result, K as assembled by fill_kkt.
+double kkt_solve_check(const double* target, const double* result);
+
+}  // namespace sfqp

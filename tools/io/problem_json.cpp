@@ -1,0 +1,191 @@
+#include "tools/io/problem_json.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <span>
+
+namespace sfqp::io {
+
+using nlohmann::json;
+using nlohmann::ordered_json;
+
+std::optional<double> read_number(const json& value) {
+  if (value.is_number()) {
+    return value.get<double>();
+  }
+  if (!value.is_string()) {
+    return std::nullopt;
+  }
+  const std::string& text = value.get_ref<const std::string&>();
+  if (text.empty()) {
+    return std::nullopt;
+  }
+  char* end = nullptr;
+  errno = 0;
+  const double parsed = std::strtod(text.c_str(), &end);
+  if (end != text.c_str() + text.size()) {
+    return std::nullopt;
+  }
+  return parsed;
+}
+
+std::string hex_float(double value) {
+  char text[40];
+  std::snprintf(text, sizeof text, "%a", value);
+  return text;
+}
+
+namespace {
+
+template <std::size_t N>
+std::optional<std::string> read_vector(const json& object, const char* key,
+                                       std::array<double, N>& out) {
+  const auto found = object.find(key);
+  if (found == object.end()) {
+    return std::string("missing \"") + key + "\"";
+  }
+  if (!found->is_array()) {
+    return std::string("\"") + key + "\" must be an array of " + std::to_string(N) + " numbers";
+  }
+  if (found->size() != N) {
+    return std::string("\"") + key + "\" has " + std::to_string(found->size()) +
+           " entries, expected " + std::to_string(N);
+  }
+  for (std::size_t i = 0; i < N; ++i) {
+    const auto number = read_number((*found)[i]);
+    if (!number) {
+      return std::string("\"") + key + "\" entry " + std::to_string(i) + " is not a number";
+    }
+    out[i] = *number;
+  }
+  return std::nullopt;
+}
+
+std::optional<std::string> read_settings(const json& object, SolverSettings& settings) {
+  if (!object.is_object()) {
+    return "\"settings\" must be an object of setting names and values";
+  }
+  for (const auto& [key, value] : object.items()) {
+    const auto number = value.is_boolean() ? std::optional<double>(value.get<bool>() ? 1.0 : 0.0)
+                                           : read_number(value);
+    if (!number) {
+      return "setting \"" + key + "\" is not a number";
+    }
+    if (auto error = api::apply_setting(settings, key, *number)) {
+      return error;
+    }
+  }
+  return std::nullopt;
+}
+
+template <std::size_t N>
+ordered_json doubles(const std::array<double, N>& values, bool exact) {
+  ordered_json out = ordered_json::array();
+  for (double v : values) {
+    out.push_back(exact ? ordered_json(hex_float(v)) : ordered_json(v));
+  }
+  return out;
+}
+
+ordered_json number(double value, bool exact) {
+  return exact ? ordered_json(hex_float(value)) : ordered_json(value);
+}
+
+}  // namespace
+
+std::variant<NamedProblem, std::string> parse_problem_line(const std::string& line) {
+  json object;
+  try {
+    object = json::parse(line);
+  } catch (const json::parse_error& error) {
+    return std::string("not valid JSON: ") + error.what();
+  }
+  if (!object.is_object()) {
+    return std::string("a problem must be a JSON object");
+  }
+  static constexpr const char* kKnownKeys[] = {"name", "coupling", "target", "settings", "weights"};
+  for (const auto& [key, value] : object.items()) {
+    bool known = false;
+    for (const char* k : kKnownKeys) {
+      known = known || key == k;
+    }
+    if (!known) {
+      return "unknown key \"" + key + "\"";
+    }
+  }
+  NamedProblem parsed;
+  if (const auto name = object.find("name"); name != object.end()) {
+    if (!name->is_string()) {
+      return std::string("\"name\" must be a string");
+    }
+    parsed.name = name->get<std::string>();
+  }
+  if (auto error = read_vector(object, "coupling", parsed.problem.coupling)) {
+    return *error;
+  }
+  if (auto error = read_vector(object, "target", parsed.problem.target)) {
+    return *error;
+  }
+  if (const auto settings = object.find("settings"); settings != object.end()) {
+    SolverSettings overridden = api::default_settings();
+    if (auto error = read_settings(*settings, overridden)) {
+      return *error;
+    }
+    parsed.problem.settings = overridden;
+  }
+  if (const auto weights = object.find("weights"); weights != object.end()) {
+    if (!weights->is_object()) {
+      return std::string("\"weights\" must be an object");
+    }
+    for (const auto& [key, value] : weights->items()) {
+      if (key != "error_weight" && key != "effort_weight") {
+        return "unknown weight \"" + key + "\"";
+      }
+    }
+    if (weights->contains("error_weight")) {
+      if (auto error = read_vector(*weights, "error_weight", parsed.problem.error_weight)) {
+        return *error;
+      }
+    }
+    if (weights->contains("effort_weight")) {
+      if (auto error = read_vector(*weights, "effort_weight", parsed.problem.effort_weight)) {
+        return *error;
+      }
+    }
+  }
+  return parsed;
+}
+
+bool prints_anything(const api::Problem& problem) {
+  return problem.settings &&
+         (problem.settings->print_progress != 0 || problem.settings->print_refinement != 0 ||
+          problem.settings->print_kkt_checks != 0);
+}
+
+ordered_json result_to_json(const std::optional<std::string>& name, const api::Result& result,
+                            bool exact, bool include_console) {
+  ordered_json out;
+  if (name) {
+    out["name"] = *name;
+  }
+  out["iterations"] = result.iterations;
+  out["converged"] = result.converged ? 1 : 0;
+  out["output1"] = doubles(result.output1, exact);
+  out["u"] = doubles(result.u, exact);
+  out["e"] = doubles(result.e, exact);
+  out["y"] = doubles(result.y, exact);
+  out["s"] = doubles(result.s, exact);
+  out["z"] = doubles(result.z, exact);
+  out["objv"] = result.objv_current ? number(result.objv, exact) : ordered_json(nullptr);
+  out["gap"] = number(result.gap, exact);
+  out["eq_residual_sq"] = number(result.eq_residual_sq, exact);
+  out["ineq_residual_sq"] = number(result.ineq_residual_sq, exact);
+  if (include_console) {
+    out["console"] = result.console;
+  }
+  return out;
+}
+
+}  // namespace sfqp::io
