@@ -1,0 +1,48 @@
+// The solver allocates nothing: a block-style solve, counted across the whole
+// process, makes no heap allocation.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "solver/records.h"
+#include "solver/solve_qp.h"
+#include "tests/support/allocation_counter.h"
+
+namespace sfqp::test {
+namespace {
+
+TEST(NoAllocation, SolveQpAllocatesNothing) {
+  for (int j = 0; j < kEffortCount; ++j) {
+    problem_data.effort_weight[j] = 1.0;
+    for (int i = 0; i < kEqualityCount; ++i) {
+      problem_data.coupling[i + 4 * j] = (i + j) % 5 - 2.0;
+    }
+  }
+  for (int i = 0; i < kEqualityCount; ++i) {
+    problem_data.error_weight[i] = 40000.0;
+    problem_data.target[i] = 0.3 * i;
+  }
+  for (int limit : {25, 3, 0}) {
+    set_default_settings();
+    solver_settings.print_progress = 0;
+    solver_settings.iteration_limit = limit;
+    bind_views();
+    std::int32_t iterations = -1;
+    {
+      const AllocationCounter counter;
+      iterations = solve_qp();
+      EXPECT_EQ(counter.count(), 0u) << "iteration limit " << limit;
+    }
+    EXPECT_GE(iterations, 0);
+  }
+}
+
+TEST(NoAllocation, CounterSeesAllocations) {
+  const AllocationCounter counter;
+  auto* pointer = new int(3);
+  EXPECT_GE(counter.count(), 1u);
+  delete pointer;
+}
+
+}  // namespace
+}  // namespace sfqp::test
