@@ -7,6 +7,8 @@ packages=(
   cmake ninja-build g++ clang clang-format valgrind
   libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev libcli11-dev
   python3-matplotlib
+  octave octave-dev
+  g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 googletest wine wine64
 )
 
 missing=()
@@ -23,3 +25,7 @@ if ((${#missing[@]})); then
   DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends \
     "${missing[@]}"
 fi
+
+# The Windows build's tests run under wine; its prefix takes a while to create,
+# so it is made once here rather than by the first test.
+"$(dirname "$0")/../cmake/toolchains/wine-run.sh" --prepare

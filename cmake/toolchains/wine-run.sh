@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Runs a Windows program of the cross build under wine: the emulator CMake and
+# CTest put in front of every Windows executable. Wine stays silent
+# (WINEDEBUG=-all) and uses one prefix per user under /tmp, created on first use.
+# With --prepare it only creates the prefix (the set-up script does this once).
+set -euo pipefail
+
+export WINEDEBUG=-all
+export WINEPREFIX="${WINEPREFIX:-/tmp/sfqp-wine-$(id -u)}"
+# No desktop integration, no Gecko or Mono installers: a console-only prefix.
+export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
+
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+  # Two tests starting at once must not both build the prefix.
+  mkdir -p "$(dirname "$WINEPREFIX")"
+  exec 9>"$WINEPREFIX.lock"
+  flock 9
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    wineboot --init >/dev/null 2>&1 || true
+    wineserver --wait
+  fi
+  flock -u 9
+  exec 9>&-
+fi
+
+if [ "${1:-}" = "--prepare" ]; then
+  exit 0
+fi
+exec wine "$@"

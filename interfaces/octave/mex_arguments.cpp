@@ -1,0 +1,90 @@
+#include "interfaces/octave/mex_arguments.h"
+
+#include <cstdlib>
+#include <cstring>
+
+#include "api/core_api.h"
+
+namespace sfqp::octave {
+
+void raise(const char* identifier, const std::string& message) {
+  // The text goes through "%s": a message never acts as a format.
+  mexErrMsgIdAndTxt(identifier, "%s", message.c_str());
+  // Octave's mexErrMsgIdAndTxt unwinds to the interpreter and never returns,
+  // though its declaration does not say so.
+  std::abort();
+}
+
+std::string describe_array(const mxArray* array) {
+  std::string text = "a ";
+  const mwSize rank = mxGetNumberOfDimensions(array);
+  const mwSize* dimensions = mxGetDimensions(array);
+  for (mwSize k = 0; k < rank; ++k) {
+    if (k > 0) {
+      text += 'x';
+    }
+    text += std::to_string(dimensions[k]);
+  }
+  if (mxIsSparse(array)) {
+    text += " sparse";
+  }
+  if (mxIsComplex(array)) {
+    text += " complex";
+  }
+  text += ' ';
+  text += mxGetClassName(array);
+  return text;
+}
+
+namespace {
+
+bool is_real_full_double(const mxArray* array) {
+  return mxIsDouble(array) && !mxIsComplex(array) && !mxIsSparse(array);
+}
+
+}  // namespace
+
+void read_matrix(const mxArray* array, const char* name, std::size_t rows, std::size_t columns,
+                 double* out) {
+  if (!is_real_full_double(array) || mxGetNumberOfDimensions(array) != 2 || mxGetM(array) != rows ||
+      mxGetN(array) != columns) {
+    raise("sfqp:argument", std::string(name) + " must be a real " + std::to_string(rows) + "x" +
+                               std::to_string(columns) + " double matrix, got " +
+                               describe_array(array));
+  }
+  std::memcpy(out, mxGetPr(array), rows * columns * sizeof(double));
+}
+
+void read_vector(const mxArray* array, const char* name, std::size_t length, double* out) {
+  const bool vector_shape = mxGetNumberOfDimensions(array) == 2 &&
+                            (mxGetM(array) == 1 || mxGetN(array) == 1) &&
+                            mxGetNumberOfElements(array) == length;
+  if (!is_real_full_double(array) || !vector_shape) {
+    raise("sfqp:argument", std::string(name) + " must be a real double vector of " +
+                               std::to_string(length) + " elements, got " + describe_array(array));
+  }
+  std::memcpy(out, mxGetPr(array), length * sizeof(double));
+}
+
+void apply_options(const mxArray* options, SolverSettings& settings) {
+  if (!mxIsStruct(options) || mxGetNumberOfElements(options) != 1) {
+    raise("sfqp:options", "options must be a scalar struct of setting names and values, got " +
+                              describe_array(options));
+  }
+  const int count = mxGetNumberOfFields(options);
+  for (int field = 0; field < count; ++field) {
+    const std::string name = mxGetFieldNameByNumber(options, field);
+    const mxArray* value = mxGetFieldByNumber(options, 0, field);
+    if (value == nullptr || !(mxIsNumeric(value) || mxIsLogical(value)) || mxIsComplex(value) ||
+        mxIsSparse(value) || mxGetNumberOfElements(value) != 1) {
+      raise("sfqp:options",
+            "options." + name + " must be a real scalar, got " +
+                (value == nullptr ? std::string("nothing") : describe_array(value)));
+    }
+    if (auto error = api::apply_setting(settings, name, mxGetScalar(value))) {
+      raise("sfqp:options", "options: " + *error);
+    }
+  }
+}
+
+}  // namespace sfqp::octave
