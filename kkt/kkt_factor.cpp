@@ -1,13 +1,20 @@
 // kkt_factor: L*D*L' of the KKT matrix over the fixed pattern, one stanza per
 // block of columns (s, z, e, u, y), columns in increasing position. In each
-// column, w_k = L_jk*d_k is formed once (kept in kkt_work[k]) and reused; the
-// raw pivot subtracts L_jk*w_k one product at a time in increasing k, and so
-// does every entry below it. Each entry of L is a product with the stored
-// reciprocal of its pivot: exactly 88 divisions.
+// column, w_k = L_jk*d_k is formed once and reused; the raw pivot subtracts
+// L_jk*w_k one product at a time in increasing k, and so does every entry
+// below it. Each entry of L is a product with the stored reciprocal of its
+// pivot: exactly 88 divisions.
+//
+// Columns of the s, z, e and u blocks depend only on columns of earlier
+// blocks, so four of them are factored side by side in lanes. The y columns
+// chain, but within y column i the raw pivot and the fill entries of the rows
+// below run the same sequence of products over u_0..u_15 and y_0..y_(i-1):
+// they share a vector, lane r holding row y_r. The pivot rule is a select.
 #include "kkt/kkt_factor.h"
 
 #include "block/host_services.h"
 #include "kkt/kkt_pattern.h"
+#include "kkt/lanes.h"
 
 namespace sfqp {
 
@@ -15,19 +22,21 @@ using namespace kkt;
 
 namespace {
 
-// Pivot of an s, e or u position: at least delta (a NaN raw value stays NaN).
-inline double positive_pivot(double raw, double delta) {
+// Pivots of s, e or u positions: at least delta; of z or y positions: at most
+// -delta. A NaN raw value fails both comparisons and stays NaN.
+[[gnu::always_inline]] inline Lanes positive_pivots(Lanes raw, Lanes delta) {
   return raw < 0.0 ? delta : raw + delta;
 }
-
-// Pivot of a z or y position: at most -delta (a NaN raw value stays NaN).
-inline double negative_pivot(double raw, double delta) {
+[[gnu::always_inline]] inline Lanes negative_pivots(Lanes raw, Lanes delta) {
   return raw > 0.0 ? -delta : raw - delta;
 }
 
-inline void store_pivot(int p, double d) {
-  workspace.factor_D[p] = d;
-  workspace.factor_D_inverse[p] = 1.0 / d;
+// Stores d and 1.0/d for positions p..p+3 and returns the reciprocals.
+[[gnu::always_inline]] inline Lanes store_pivots(int p, Lanes d) {
+  const Lanes inverse = 1.0 / d;
+  store(&workspace.factor_D[p], d);
+  store(&workspace.factor_D_inverse[p], inverse);
+  return inverse;
 }
 
 }  // namespace
@@ -36,75 +45,109 @@ void kkt_factor() {
   const double* const K = workspace.kkt_values;
   double* const L = workspace.factor_L;
   const double* const D = workspace.factor_D;
-  const double* const Dinv = workspace.factor_D_inverse;
   double* const w = workspace.kkt_work;
   const double delta = solver_settings.kkt_regularization;
+  const Lanes deltas = splat(delta);
 
-  // s columns: no earlier columns; one entry below, at (z_k, s_k).
-  for (int k = 0; k < kInequalityCount; ++k) {
-    store_pivot(kPosS + k, positive_pivot(K[kv_s_diag(k)], delta));
-    L[fl_z_s(k)] = K[kv_z_s(k)] * Dinv[kPosS + k];
+  // s columns (lanes k..k+3): no earlier columns; one entry below, at (z_k, s_k).
+  for (int k = 0; k < kInequalityCount; k += 4) {
+    const Lanes pairs_a = load(&K[kv_s_diag(k)]);
+    const Lanes pairs_b = load(&K[kv_s_diag(k + 2)]);
+    const Lanes inverse = store_pivots(kPosS + k, positive_pivots(even(pairs_a, pairs_b), deltas));
+    store(&L[fl_z_s(k)], odd(pairs_a, pairs_b) * inverse);
   }
 
-  // z columns: row z_k has column s_k; one entry below, at (u_(k mod 16), z_k),
-  // sharing no earlier column with row z_k.
-  for (int k = 0; k < kInequalityCount; ++k) {
-    w[kPosS + k] = L[fl_z_s(k)] * D[kPosS + k];
-    const double raw = K[kv_z_diag(k)] - L[fl_z_s(k)] * w[kPosS + k];
-    store_pivot(kPosZ + k, negative_pivot(raw, delta));
-    const int below = k < kEffortCount ? fl_u_zlow(k) : fl_u_zhigh(k - kEffortCount);
-    L[below] = K[kv_u_z(k)] * Dinv[kPosZ + k];
+  // z columns (lanes k..k+3): row z_k has column s_k; one entry below, at
+  // (u_(k mod 16), z_k), sharing no earlier column with row z_k. The entries
+  // of z_j and z_(16+j) sit side by side in row u_j.
+  Lanes below[kInequalityCount / 4];
+  for (int k = 0; k < kInequalityCount; k += 4) {
+    const Lanes pairs_a = load(&K[kv_z_diag(k)]);
+    const Lanes pairs_b = load(&K[kv_z_diag(k + 2)]);
+    const Lanes L_z_s = load(&L[fl_z_s(k)]);
+    const Lanes w_s = L_z_s * load(&D[kPosS + k]);
+    store(&w[kPosS + k], w_s);
+    const Lanes raw = even(pairs_a, pairs_b) - L_z_s * w_s;
+    const Lanes inverse = store_pivots(kPosZ + k, negative_pivots(raw, deltas));
+    below[k / 4] = odd(pairs_a, pairs_b) * inverse;
+  }
+  for (int j = 0; j < kEffortCount; j += 4) {
+    const Lanes low = below[j / 4];
+    const Lanes high = below[(kEffortCount + j) / 4];
+    store(&L[fl_u_zlow(j)], interleave_low(low, high));
+    store(&L[fl_u_zlow(j + 2)], interleave_high(low, high));
   }
 
-  // e columns: no earlier columns; one entry below, at (y_i, e_i).
-  for (int i = 0; i < kErrorCount; ++i) {
-    store_pivot(kPosE + i, positive_pivot(K[kv_e_diag(i)], delta));
-    L[fl_y_e(i)] = K[kv_y_e(i)] * Dinv[kPosE + i];
+  // e columns (lane i): no earlier columns; one entry below, at (y_i, e_i).
+  {
+    const Lanes pairs_a = load(&K[kv_e_diag(0)]);
+    const Lanes pairs_b = load(&K[kv_e_diag(2)]);
+    const Lanes inverse = store_pivots(kPosE, positive_pivots(even(pairs_a, pairs_b), deltas));
+    const Lanes L_y_e = odd(pairs_a, pairs_b) * inverse;
+    for (int i = 0; i < kErrorCount; ++i) {
+      L[fl_y_e(i)] = L_y_e[i];
+    }
   }
 
-  // u columns: row u_j has columns z_j and z_(16+j); rows y_0..y_3 below share
-  // neither, so their entries are the coupling scaled by the reciprocal pivot.
-  for (int j = 0; j < kEffortCount; ++j) {
-    const int low = kPosZ + j;
-    const int high = kPosZ + kEffortCount + j;
-    w[low] = L[fl_u_zlow(j)] * D[low];
-    w[high] = L[fl_u_zhigh(j)] * D[high];
-    const double raw = (K[kv_u_diag(j)] - L[fl_u_zlow(j)] * w[low]) - L[fl_u_zhigh(j)] * w[high];
-    store_pivot(kPosU + j, positive_pivot(raw, delta));
+  // u columns (lanes j..j+3): row u_j has columns z_j and z_(16+j); rows
+  // y_0..y_3 below share neither, so their entries are the coupling scaled by
+  // the reciprocal pivot. Column u_j of the y rows is kept as a vector over
+  // the rows (lane i = row y_i) for the y stanza, and stored row by row.
+  Lanes L_y_u[kEffortCount];
+  for (int j = 0; j < kEffortCount; j += 4) {
+    const Lanes pairs_a = load(&L[fl_u_zlow(j)]);
+    const Lanes pairs_b = load(&L[fl_u_zlow(j + 2)]);
+    const Lanes L_low = even(pairs_a, pairs_b);
+    const Lanes L_high = odd(pairs_a, pairs_b);
+    const Lanes w_low = L_low * load(&D[kPosZ + j]);
+    const Lanes w_high = L_high * load(&D[kPosZ + kEffortCount + j]);
+    store(&w[kPosZ + j], w_low);
+    store(&w[kPosZ + kEffortCount + j], w_high);
+    const Lanes diagonal = {K[kv_u_diag(j)], K[kv_u_diag(j + 1)], K[kv_u_diag(j + 2)],
+                            K[kv_u_diag(j + 3)]};
+    const Lanes raw = (diagonal - L_low * w_low) - L_high * w_high;
+    const Lanes inverse = store_pivots(kPosU + j, positive_pivots(raw, deltas));
+    Lanes rows[4];
+    for (int c = 0; c < 4; ++c) {
+      L_y_u[j + c] = load(&K[kv_y_u(0, j + c)]) * splat(inverse[c]);
+      rows[c] = L_y_u[j + c];
+    }
+    transpose(rows);
     for (int i = 0; i < kEqualityCount; ++i) {
-      L[fl_y_u(i, j)] = K[kv_y_u(i, j)] * Dinv[kPosU + j];
+      store(&L[fl_y_u(i, j)], rows[i]);
     }
   }
 
   // y columns: row y_i has columns e_i, u_0..u_15 and y_0..y_(i-1); no stored
-  // diagonal, so the raw pivot starts from 0.0. The entries below are fill:
-  // rows y_r (r > i) share u_0..u_15 and y_0..y_(i-1), and start from the
-  // negated first product.
+  // diagonal, so the raw pivot starts from 0.0 - L(y_i,e_i)*w_e. The entries
+  // below are fill: rows y_r (r > i) share u_0..u_15 and y_0..y_(i-1), and
+  // start from the negated first product. Lane r of the running vector t is
+  // row y_r; the lanes of rows above y_i carry nothing of use.
+  Lanes L_y_y[kEqualityCount];  // column y_c of the y rows, lane r = row y_r
+  const LaneMask lane = {0, 1, 2, 3};
   for (int i = 0; i < kEqualityCount; ++i) {
-    w[kPosE + i] = L[fl_y_e(i)] * D[kPosE + i];
-    for (int j = 0; j < kEffortCount; ++j) {
-      w[kPosU + j] = L[fl_y_u(i, j)] * D[kPosU + j];
+    const double w_e = L[fl_y_e(i)] * D[kPosE + i];
+    w[kPosE + i] = w_e;
+    for (int j = 0; j < kEffortCount; j += 4) {
+      store(&w[kPosU + j], load(&L[fl_y_u(i, j)]) * load(&D[kPosU + j]));
+    }
+    const Lanes first = L_y_u[0] * splat(w[kPosU]);
+    const Lanes pivot_start = (0.0 - splat(L[fl_y_e(i)] * w_e)) - first;
+    Lanes t = lane == i ? pivot_start : -first;
+    for (int j = 1; j < kEffortCount; ++j) {
+      t = t - L_y_u[j] * splat(w[kPosU + j]);
     }
     for (int c = 0; c < i; ++c) {
-      w[kPosY + c] = L[fl_y_y(i, c)] * D[kPosY + c];
+      w[kPosY + c] = L_y_y[c][i] * D[kPosY + c];
+      t = t - L_y_y[c] * splat(w[kPosY + c]);
     }
-    double raw = 0.0 - L[fl_y_e(i)] * w[kPosE + i];
-    for (int j = 0; j < kEffortCount; ++j) {
-      raw = raw - L[fl_y_u(i, j)] * w[kPosU + j];
-    }
-    for (int c = 0; c < i; ++c) {
-      raw = raw - L[fl_y_y(i, c)] * w[kPosY + c];
-    }
-    store_pivot(kPosY + i, negative_pivot(raw, delta));
+    const double d = t[i] > 0.0 ? -delta : t[i] - delta;
+    const double inverse = 1.0 / d;
+    workspace.factor_D[kPosY + i] = d;
+    workspace.factor_D_inverse[kPosY + i] = inverse;
+    L_y_y[i] = t * splat(inverse);
     for (int r = i + 1; r < kEqualityCount; ++r) {
-      double t = -(L[fl_y_u(r, 0)] * w[kPosU]);
-      for (int j = 1; j < kEffortCount; ++j) {
-        t = t - L[fl_y_u(r, j)] * w[kPosU + j];
-      }
-      for (int c = 0; c < i; ++c) {
-        t = t - L[fl_y_y(r, c)] * w[kPosY + c];
-      }
-      L[fl_y_y(r, i)] = t * Dinv[kPosY + i];
+      L[fl_y_y(r, i)] = L_y_y[i][r];
     }
   }
 

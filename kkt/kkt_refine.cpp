@@ -1,11 +1,15 @@
 // kkt_multiply: one expression per stacked row, each sum accumulated left to
 // right in the order written below; every stored value serves both of its rows.
+// The rows of a block are independent, so four run side by side in lanes,
+// each keeping its own order: e rows and y rows in lanes i, u rows in lanes
+// j..j+3, s and z rows in lanes k..k+3.
 // kkt_refine: residual K*var - target, correction solved from it, subtracted.
 #include "kkt/kkt_refine.h"
 
 #include "block/host_services.h"
 #include "kkt/kkt_pattern.h"
 #include "kkt/kkt_solve.h"
+#include "kkt/lanes.h"
 
 namespace sfqp {
 
@@ -14,42 +18,73 @@ using namespace kkt;
 void kkt_multiply(double* result, const double* source) {
   const double* const K = workspace.kkt_values;
   const double* const v = source;
-  for (int i = 0; i < kErrorCount; ++i) {
-    result[kStackX + i] = K[kv_e_diag(i)] * v[kStackX + i] + K[kv_y_e(i)] * v[kStackY + i];
-  }
-  for (int j = 0; j < kEffortCount; ++j) {
-    double sum = K[kv_u_diag(j)] * v[kStackU + j] + K[kv_u_z(j)] * v[kStackZ + j];
-    sum = sum + K[kv_u_z(kEffortCount + j)] * v[kStackZ + kEffortCount + j];
+  const Lanes vy = load(&v[kStackY]);
+
+  // e rows (lane i): K(e,e)*e + K(y,e)*y.
+  const Lanes e_pairs_a = load(&K[kv_e_diag(0)]);
+  const Lanes e_pairs_b = load(&K[kv_e_diag(2)]);
+  const Lanes K_y_e = odd(e_pairs_a, e_pairs_b);
+  store(&result[kStackX], even(e_pairs_a, e_pairs_b) * load(&v[kStackX]) + K_y_e * vy);
+
+  // u rows (lanes j..j+3): K(u,u)*u + K(z_j,u)*z_j, + K(z_16+j,u)*z_16+j, then
+  // + K(y_i,u)*y_i for i = 0..3. The four coupling entries of column u_j are
+  // stored together, so four columns are transposed into rows of lanes.
+  for (int j = 0; j < kEffortCount; j += 4) {
+    Lanes coupling[4];
+    for (int c = 0; c < 4; ++c) {
+      coupling[c] = load(&K[kv_y_u(0, j + c)]);
+    }
+    transpose(coupling);
+    const Lanes diagonal = {K[kv_u_diag(j)], K[kv_u_diag(j + 1)], K[kv_u_diag(j + 2)],
+                            K[kv_u_diag(j + 3)]};
+    const Lanes z_low = odd(load(&K[kv_z_diag(j)]), load(&K[kv_z_diag(j + 2)]));
+    const Lanes z_high =
+        odd(load(&K[kv_z_diag(kEffortCount + j)]), load(&K[kv_z_diag(kEffortCount + j + 2)]));
+    Lanes sum = diagonal * load(&v[kStackU + j]) + z_low * load(&v[kStackZ + j]);
+    sum = sum + z_high * load(&v[kStackZ + kEffortCount + j]);
     for (int i = 0; i < kEqualityCount; ++i) {
-      sum = sum + K[kv_y_u(i, j)] * v[kStackY + i];
+      sum = sum + coupling[i] * splat(vy[i]);
     }
-    result[kStackU + j] = sum;
+    store(&result[kStackU + j], sum);
   }
-  for (int k = 0; k < kInequalityCount; ++k) {
-    result[kStackS + k] = K[kv_s_diag(k)] * v[kStackS + k] + K[kv_z_s(k)] * v[kStackZ + k];
+
+  // s rows and z rows (lanes k..k+3): K(s,s)*s + K(z,s)*z, and
+  // (K(z,z)*z + K(z,s)*s) + K(z,u)*u_(k mod 16).
+  for (int k = 0; k < kInequalityCount; k += 4) {
+    const Lanes s_pairs_a = load(&K[kv_s_diag(k)]);
+    const Lanes s_pairs_b = load(&K[kv_s_diag(k + 2)]);
+    const Lanes z_pairs_a = load(&K[kv_z_diag(k)]);
+    const Lanes z_pairs_b = load(&K[kv_z_diag(k + 2)]);
+    const Lanes K_z_s = odd(s_pairs_a, s_pairs_b);
+    const Lanes vs = load(&v[kStackS + k]);
+    const Lanes vz = load(&v[kStackZ + k]);
+    store(&result[kStackS + k], even(s_pairs_a, s_pairs_b) * vs + K_z_s * vz);
+    const Lanes sum = even(z_pairs_a, z_pairs_b) * vz + K_z_s * vs;
+    store(&result[kStackZ + k],
+          sum + odd(z_pairs_a, z_pairs_b) * load(&v[kStackU + k % kEffortCount]));
   }
-  for (int k = 0; k < kInequalityCount; ++k) {
-    const double sum = K[kv_z_diag(k)] * v[kStackZ + k] + K[kv_z_s(k)] * v[kStackS + k];
-    result[kStackZ + k] = sum + K[kv_u_z(k)] * v[kStackU + k % kEffortCount];
+
+  // y rows (lane i): K(y,e)*e + K(y,u_0)*u_0, then + K(y,u_j)*u_j for j = 1..15;
+  // column u_j of the y rows is stored contiguously.
+  Lanes sum = K_y_e * load(&v[kStackX]) + load(&K[kv_y_u(0, 0)]) * splat(v[kStackU]);
+  for (int j = 1; j < kEffortCount; ++j) {
+    sum = sum + load(&K[kv_y_u(0, j)]) * splat(v[kStackU + j]);
   }
-  for (int i = 0; i < kEqualityCount; ++i) {
-    double sum = K[kv_y_e(i)] * v[kStackX + i] + K[kv_y_u(i, 0)] * v[kStackU];
-    for (int j = 1; j < kEffortCount; ++j) {
-      sum = sum + K[kv_y_u(i, j)] * v[kStackU + j];
-    }
-    result[kStackY + i] = sum;
-  }
+  store(&result[kStackY], sum);
 }
 
 namespace {
 
-// kkt_residual := K*var - target; returns its squared norm.
+// kkt_residual := K*var - target; returns its squared norm, summed in index order.
 double residual_into_workspace(const double* target, const double* var) {
-  kkt_multiply(workspace.kkt_residual, var);
+  double* const r = workspace.kkt_residual;
+  kkt_multiply(r, var);
   double norm = 0.0;
-  for (int i = 0; i < kKktSize; ++i) {
-    workspace.kkt_residual[i] = workspace.kkt_residual[i] - target[i];
-    norm = norm + workspace.kkt_residual[i] * workspace.kkt_residual[i];
+  for (int i = 0; i < kKktSize; i += 4) {
+    const Lanes residual = load(&r[i]) - load(&target[i]);
+    store(&r[i], residual);
+    const Lanes squares = residual * residual;
+    norm = (((norm + squares[0]) + squares[1]) + squares[2]) + squares[3];
   }
   return norm;
 }
@@ -69,8 +104,8 @@ void kkt_refine(const double* target, double* var) {
       mexPrintf(pass == 0 ? kInitialResidualFormat : kRefinedResidualFormat, norm);
     }
     kkt_solve(workspace.kkt_residual, workspace.kkt_correction);
-    for (int i = 0; i < kKktSize; ++i) {
-      var[i] = var[i] - workspace.kkt_correction[i];
+    for (int i = 0; i < kKktSize; i += 4) {
+      store(&var[i], load(&var[i]) - load(&workspace.kkt_correction[i]));
     }
   }
   if (print) {

@@ -3,82 +3,118 @@
 // by the stored reciprocal pivots, backward substitution with L' (each column's
 // products summed over ascending rows from the first product, then subtracted
 // once), scatter back to stacked order. No divisions, no branches on data.
+//
+// Rows of one block never depend on each other, so each block runs four rows
+// side by side in lanes, every lane keeping its row's order: s and z rows in
+// lanes k..k+3, u rows in lanes j..j+3, and the four y rows in one vector
+// whose lane i is row y_i (the y-y terms, which chain the y rows, come last in
+// each row and are taken one lane at a time).
 #include "kkt/kkt_solve.h"
 
 #include "block/host_services.h"
 #include "kkt/kkt_pattern.h"
 #include "kkt/kkt_refine.h"
+#include "kkt/lanes.h"
 
 namespace sfqp {
 
 using namespace kkt;
 
+namespace {
+
+// L(y_i, u_j) for i = 0..3 in lane i: column u_j of the y rows, four columns
+// at a time, transposed from the rows of factor_L.
+void y_rows_by_column(const double* L, int j, Lanes (&columns)[4]) {
+  for (int i = 0; i < kEqualityCount; ++i) {
+    columns[i] = load(&L[fl_y_u(i, j)]);
+  }
+  transpose(columns);
+}
+
+}  // namespace
+
 void kkt_solve(const double* target, double* result) {
   const double* const L = workspace.factor_L;
+  const double* const Dinv = workspace.factor_D_inverse;
   double* const w = workspace.kkt_work;
+  const Lanes L_y_e = {L[fl_y_e(0)], L[fl_y_e(1)], L[fl_y_e(2)], L[fl_y_e(3)]};
 
-  // Forward: L*w = target permuted.
-  for (int k = 0; k < kInequalityCount; ++k) {
-    w[kPosS + k] = target[kStackS + k];
+  // Forward, s and z rows (lanes k..k+3): w_s = target_s, w_z = target_z - L(z,s)*w_s.
+  for (int k = 0; k < kInequalityCount; k += 4) {
+    const Lanes ws = load(&target[kStackS + k]);
+    store(&w[kPosS + k], ws);
+    store(&w[kPosZ + k], load(&target[kStackZ + k]) - load(&L[fl_z_s(k)]) * ws);
   }
-  for (int k = 0; k < kInequalityCount; ++k) {
-    w[kPosZ + k] = target[kStackZ + k] - L[fl_z_s(k)] * w[kPosS + k];
+  // Forward, e rows: no entries.
+  store(&w[kPosE], load(&target[kStackX]));
+  // Forward, u rows (lanes j..j+3): (target_u - L(u,z_j)*w) - L(u,z_16+j)*w.
+  for (int j = 0; j < kEffortCount; j += 4) {
+    const Lanes pairs_a = load(&L[fl_u_zlow(j)]);
+    const Lanes pairs_b = load(&L[fl_u_zlow(j + 2)]);
+    const Lanes low = even(pairs_a, pairs_b);
+    const Lanes high = odd(pairs_a, pairs_b);
+    store(&w[kPosU + j], (load(&target[kStackU + j]) - low * load(&w[kPosZ + j])) -
+                             high * load(&w[kPosZ + kEffortCount + j]));
   }
-  for (int i = 0; i < kErrorCount; ++i) {
-    w[kPosE + i] = target[kStackX + i];
-  }
-  for (int j = 0; j < kEffortCount; ++j) {
-    w[kPosU + j] = (target[kStackU + j] - L[fl_u_zlow(j)] * w[kPosZ + j]) -
-                   L[fl_u_zhigh(j)] * w[kPosZ + kEffortCount + j];
-  }
-  for (int i = 0; i < kEqualityCount; ++i) {
-    double t = target[kStackY + i] - L[fl_y_e(i)] * w[kPosE + i];
-    for (int j = 0; j < kEffortCount; ++j) {
-      t = t - L[fl_y_u(i, j)] * w[kPosU + j];
+  // Forward, y rows (lane i = row y_i): target - L(y,e)*w_e, then minus
+  // L(y,u_j)*w_u_j for j = 0..15, then the y-y terms lane by lane.
+  Lanes t = load(&target[kStackY]) - L_y_e * load(&w[kPosE]);
+  for (int j = 0; j < kEffortCount; j += 4) {
+    Lanes columns[4];
+    y_rows_by_column(L, j, columns);
+    for (int c = 0; c < 4; ++c) {
+      t = t - columns[c] * splat(w[kPosU + j + c]);
     }
-    for (int c = 0; c < i; ++c) {
-      t = t - L[fl_y_y(i, c)] * w[kPosY + c];
-    }
-    w[kPosY + i] = t;
   }
+  w[kPosY] = t[0];
+  w[kPosY + 1] = t[1] - L[fl_y_y(1, 0)] * w[kPosY];
+  w[kPosY + 2] = (t[2] - L[fl_y_y(2, 0)] * w[kPosY]) - L[fl_y_y(2, 1)] * w[kPosY + 1];
+  w[kPosY + 3] = ((t[3] - L[fl_y_y(3, 0)] * w[kPosY]) - L[fl_y_y(3, 1)] * w[kPosY + 1]) -
+                 L[fl_y_y(3, 2)] * w[kPosY + 2];
 
   // Diagonal.
-  for (int p = 0; p < kKktSize; ++p) {
-    w[p] = workspace.factor_D_inverse[p] * w[p];
+  for (int p = 0; p < kKktSize; p += 4) {
+    store(&w[p], load(&Dinv[p]) * load(&w[p]));
   }
 
-  // Backward: L'*w = the scaled vector, positions 86 down to 0.
-  for (int c = kEqualityCount - 2; c >= 0; --c) {
-    double sum = L[fl_y_y(c + 1, c)] * w[kPosY + c + 1];
-    for (int r = c + 2; r < kEqualityCount; ++r) {
-      sum = sum + L[fl_y_y(r, c)] * w[kPosY + r];
-    }
-    w[kPosY + c] = w[kPosY + c] - sum;
+  // Backward, y columns 86, 85, 84: each sum from its first product, ascending rows.
+  w[kPosY + 2] = w[kPosY + 2] - L[fl_y_y(3, 2)] * w[kPosY + 3];
+  w[kPosY + 1] = w[kPosY + 1] - (L[fl_y_y(2, 1)] * w[kPosY + 2] + L[fl_y_y(3, 1)] * w[kPosY + 3]);
+  w[kPosY] = w[kPosY] - ((L[fl_y_y(1, 0)] * w[kPosY + 1] + L[fl_y_y(2, 0)] * w[kPosY + 2]) +
+                         L[fl_y_y(3, 0)] * w[kPosY + 3]);
+  const Lanes wy = load(&w[kPosY]);
+  // Backward, u columns (lanes j..j+3): rows y_0..y_3 in ascending order.
+  for (int j = 0; j < kEffortCount; j += 4) {
+    const Lanes sum =
+        ((load(&L[fl_y_u(0, j)]) * splat(wy[0]) + load(&L[fl_y_u(1, j)]) * splat(wy[1])) +
+         load(&L[fl_y_u(2, j)]) * splat(wy[2])) +
+        load(&L[fl_y_u(3, j)]) * splat(wy[3]);
+    store(&w[kPosU + j], load(&w[kPosU + j]) - sum);
   }
-  for (int j = kEffortCount - 1; j >= 0; --j) {
-    double sum = L[fl_y_u(0, j)] * w[kPosY];
-    for (int i = 1; i < kEqualityCount; ++i) {
-      sum = sum + L[fl_y_u(i, j)] * w[kPosY + i];
-    }
-    w[kPosU + j] = w[kPosU + j] - sum;
+  // Backward, e columns (lane i): row y_i.
+  store(&w[kPosE], load(&w[kPosE]) - L_y_e * wy);
+  // Backward, z columns (lanes j..j+3): z_j and z_(16+j) each have row u_j.
+  for (int j = 0; j < kEffortCount; j += 4) {
+    const Lanes pairs_a = load(&L[fl_u_zlow(j)]);
+    const Lanes pairs_b = load(&L[fl_u_zlow(j + 2)]);
+    const Lanes wu = load(&w[kPosU + j]);
+    store(&w[kPosZ + j], load(&w[kPosZ + j]) - even(pairs_a, pairs_b) * wu);
+    store(&w[kPosZ + kEffortCount + j],
+          load(&w[kPosZ + kEffortCount + j]) - odd(pairs_a, pairs_b) * wu);
   }
-  for (int i = kErrorCount - 1; i >= 0; --i) {
-    w[kPosE + i] = w[kPosE + i] - L[fl_y_e(i)] * w[kPosY + i];
-  }
-  for (int j = kEffortCount - 1; j >= 0; --j) {
-    w[kPosZ + kEffortCount + j] = w[kPosZ + kEffortCount + j] - L[fl_u_zhigh(j)] * w[kPosU + j];
-  }
-  for (int j = kEffortCount - 1; j >= 0; --j) {
-    w[kPosZ + j] = w[kPosZ + j] - L[fl_u_zlow(j)] * w[kPosU + j];
-  }
-  for (int k = kInequalityCount - 1; k >= 0; --k) {
-    w[kPosS + k] = w[kPosS + k] - L[fl_z_s(k)] * w[kPosZ + k];
+  // Backward, s columns (lanes k..k+3): row z_k.
+  for (int k = 0; k < kInequalityCount; k += 4) {
+    store(&w[kPosS + k], load(&w[kPosS + k]) - load(&L[fl_z_s(k)]) * load(&w[kPosZ + k]));
   }
 
-  // Scatter.
-  for (int p = 0; p < kKktSize; ++p) {
-    result[elimination_order(p)] = w[p];
+  // Scatter: s and z to 20..83, e and u to 0..19, y in place.
+  for (int p = 0; p < kPosE; p += 4) {
+    store(&result[kStackS + p], load(&w[p]));
   }
+  for (int p = kPosE; p < kPosY; p += 4) {
+    store(&result[p - kPosE], load(&w[p]));
+  }
+  store(&result[kStackY], wy);
 
   if (solver_settings.print_kkt_checks != 0) {
     mexPrintf("Squared norm for solution is %.8g.\n", kkt_solve_check(target, result));

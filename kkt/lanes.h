@@ -1,0 +1,60 @@
+// Four doubles side by side: the lanes in which the KKT kernels run independent
+// rows of the pattern together. Each lane is an ordinary double operation,
+// rounded on its own, so a row computed in a lane has exactly the bits it has
+// when computed alone; only rows whose sums do not depend on each other share
+// a vector. The type is the compiler's generic vector: SSE2 pairs in the
+// portable build, one AVX register in the x86-64-v3 build. No fused
+// multiply-add ever forms (the core builds with -ffp-contract=off).
+#pragma once
+
+#include <cstdint>
+#include <cstring>
+
+namespace sfqp::kkt {
+
+using Lanes = double __attribute__((vector_size(4 * sizeof(double))));
+// The result of comparing Lanes, and lane numbers to compare with: all bits set
+// where true, and the condition of a lane-wise select (mask ? a : b).
+using LaneMask = std::int64_t __attribute__((vector_size(4 * sizeof(std::int64_t))));
+
+[[gnu::always_inline]] inline Lanes load(const double* p) {
+  Lanes v;
+  std::memcpy(&v, p, sizeof v);
+  return v;
+}
+[[gnu::always_inline]] inline void store(double* p, Lanes v) {
+  std::memcpy(p, &v, sizeof v);
+}
+[[gnu::always_inline]] inline Lanes splat(double x) {
+  return Lanes{x, x, x, x};
+}
+
+// Of two vectors (a0 a1 a2 a3) and (b0 b1 b2 b3): the even entries
+// (a0 a2 b0 b2), the odd entries (a1 a3 b1 b3), and the two halves of their
+// interleaving (a0 b0 a1 b1) and (a2 b2 a3 b3).
+[[gnu::always_inline]] inline Lanes even(Lanes a, Lanes b) {
+  return __builtin_shufflevector(a, b, 0, 2, 4, 6);
+}
+[[gnu::always_inline]] inline Lanes odd(Lanes a, Lanes b) {
+  return __builtin_shufflevector(a, b, 1, 3, 5, 7);
+}
+[[gnu::always_inline]] inline Lanes interleave_low(Lanes a, Lanes b) {
+  return __builtin_shufflevector(a, b, 0, 4, 1, 5);
+}
+[[gnu::always_inline]] inline Lanes interleave_high(Lanes a, Lanes b) {
+  return __builtin_shufflevector(a, b, 2, 6, 3, 7);
+}
+
+// Transposes the 4x4 block whose rows are r[0..3] in place.
+[[gnu::always_inline]] inline void transpose(Lanes (&r)[4]) {
+  const Lanes t0 = __builtin_shufflevector(r[0], r[1], 0, 4, 2, 6);
+  const Lanes t1 = __builtin_shufflevector(r[0], r[1], 1, 5, 3, 7);
+  const Lanes t2 = __builtin_shufflevector(r[2], r[3], 0, 4, 2, 6);
+  const Lanes t3 = __builtin_shufflevector(r[2], r[3], 1, 5, 3, 7);
+  r[0] = __builtin_shufflevector(t0, t2, 0, 1, 4, 5);
+  r[1] = __builtin_shufflevector(t1, t3, 0, 1, 4, 5);
+  r[2] = __builtin_shufflevector(t0, t2, 2, 3, 6, 7);
+  r[3] = __builtin_shufflevector(t1, t3, 2, 3, 6, 7);
+}
+
+}  // namespace sfqp::kkt
