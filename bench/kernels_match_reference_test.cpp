@@ -1,0 +1,176 @@
+// The laid-out kernels against the plain arithmetic they must reproduce, and
+// the operation counts that the benchmarks set beside their instruction
+// counts. The plain arithmetic (reference/reference_solver.h) is the solver as
+// written before its kernels ran in lanes; here it must give the solver's bits
+// on the benchmark set and the fast kernels' bits on varied KKT systems, so
+// that the operations it counts are the ones the solver does.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <random>
+#include <span>
+
+#include "bench/bench_problems.h"
+#include "bench/flop_counts.h"
+#include "bench/reference/counted_double.h"
+#include "bench/reference/load_reference.h"
+#include "kkt/fill_kkt.h"
+#include "kkt/kkt_factor.h"
+#include "kkt/kkt_refine.h"
+#include "kkt/kkt_solve.h"
+#include "solver/records.h"
+#include "solver/solve_qp.h"
+#include "tests/support/bits.h"
+
+namespace sfqp::bench {
+namespace {
+
+using test::same_bits;
+
+template <std::size_t N>
+std::span<const double> view(const double (&a)[N]) {
+  return {a, N};
+}
+
+// A KKT system of the iteration's shape with varied values: scalings over
+// many magnitudes, some negative so that pivots get replaced, couplings from
+// 1e-4 to 1e3, either z diagonal, and random weights.
+void random_system(std::mt19937_64& random, ReferenceSolver<double>& reference) {
+  std::uniform_real_distribution<double> unit(-1.0, 1.0);
+  std::uniform_int_distribution<int> exponent(-8, 6);
+  auto scaled = [&] { return std::ldexp(unit(random), exponent(random)); };
+  set_default_settings();
+  solver_settings.print_progress = 0;
+  bind_views();
+  for (int k = 0; k < kInequalityCount; ++k) {
+    workspace.z_over_s[k] = random() % 8 == 0 ? scaled() : std::abs(scaled());
+  }
+  workspace.z_block_diagonal = random() % 2 == 0 ? 0.0 : -1.0;
+  for (double& c : problem_data.coupling) {
+    c = random() % 5 == 0 ? 0.0 : scaled();
+  }
+  for (double& weight : problem_data.error_weight) {
+    weight = std::abs(scaled()) * 1e4;
+  }
+  for (double& weight : problem_data.effort_weight) {
+    weight = std::abs(scaled());
+  }
+  copy_into(reference.z_over_s, workspace.z_over_s);
+  reference.z_block_diagonal = workspace.z_block_diagonal;
+  copy_into(reference.coupling, problem_data.coupling);
+  copy_into(reference.error_weight, problem_data.error_weight);
+  copy_into(reference.effort_weight, problem_data.effort_weight);
+  reference.kkt_regularization = solver_settings.kkt_regularization;
+}
+
+TEST(FastKernels, MatchThePlainArithmeticToTheBit) {
+  std::mt19937_64 random(20261208);
+  std::uniform_real_distribution<double> unit(-1.0, 1.0);
+  static ReferenceSolver<double> reference;
+  for (int trial = 0; trial < 300; ++trial) {
+    SCOPED_TRACE("trial " + std::to_string(trial));
+    random_system(random, reference);
+
+    fill_kkt();
+    reference.fill_kkt();
+    ASSERT_TRUE(same_bits(view(reference.kkt_values), view(workspace.kkt_values)));
+
+    kkt_factor();
+    reference.kkt_factor();
+    ASSERT_TRUE(same_bits(view(reference.factor_L), view(workspace.factor_L))) << "L";
+    ASSERT_TRUE(same_bits(view(reference.factor_D), view(workspace.factor_D))) << "D";
+    ASSERT_TRUE(same_bits(view(reference.factor_D_inverse), view(workspace.factor_D_inverse)));
+
+    for (int i = 0; i < kKktSize; ++i) {
+      workspace.kkt_rhs[i] = std::ldexp(unit(random), static_cast<int>(random() % 20) - 10);
+    }
+    copy_into(reference.kkt_rhs, workspace.kkt_rhs);
+    kkt_solve(workspace.kkt_rhs, workspace.direction);
+    reference.kkt_solve(reference.kkt_rhs, reference.direction);
+    ASSERT_TRUE(same_bits(view(reference.direction), view(workspace.direction))) << "solve";
+
+    kkt_multiply(workspace.corrector_direction, workspace.kkt_rhs);
+    reference.kkt_multiply(reference.corrector_direction, reference.kkt_rhs);
+    ASSERT_TRUE(same_bits(view(reference.corrector_direction), view(workspace.corrector_direction)))
+        << "multiply";
+
+    kkt_refine(workspace.kkt_rhs, workspace.direction);
+    reference.kkt_refine(reference.kkt_rhs, reference.direction);
+    ASSERT_TRUE(same_bits(view(reference.direction), view(workspace.direction))) << "refine";
+    ASSERT_TRUE(same_bits(view(reference.kkt_residual), view(workspace.kkt_residual)));
+  }
+}
+
+TEST(PlainArithmetic, ReproducesSolveQpOnTheBenchmarkSet) {
+  static ReferenceSolver<double> reference;
+  for (const auto& entry : load_bench_problems()) {
+    SCOPED_TRACE(entry.name);
+    const int iterations = solve_once(entry.problem);
+    reference = {};
+    load_problem(reference, entry.problem);
+    EXPECT_EQ(reference.solve_qp(), iterations);
+    EXPECT_EQ(reference.converged, workspace.converged);
+    EXPECT_TRUE(same_bits(view(reference.x), view(workspace.x))) << "x";
+    EXPECT_TRUE(same_bits({reference.s, kInequalityCount}, {workspace.s, kInequalityCount}));
+    EXPECT_TRUE(same_bits({reference.z, kInequalityCount}, {workspace.z, kInequalityCount}));
+    EXPECT_TRUE(same_bits({reference.y, kEqualityCount}, {workspace.y, kEqualityCount}));
+    EXPECT_TRUE(same_bits(reference.gap, workspace.gap));
+  }
+}
+
+// With no replaced pivot (a replaced one skips its +delta or -delta) every
+// kernel does a fixed number of operations.
+TEST(FlopCounts, KernelsDoTheCheckedNumberOfOperations) {
+  static ReferenceSolver<CountedDouble> counted;
+  const auto problems = load_bench_problems();
+  ASSERT_FALSE(problems.empty());
+  load_problem(counted, problems.front().problem);
+  counted.solve_qp();
+  auto count = [](auto&& call) {
+    flop_count = {};
+    call();
+    return flop_count;
+  };
+  EXPECT_EQ(count([&] { counted.fill_kkt(); }).total(), kFillKktFlops);
+  const FlopCount factor = count([&] { counted.kkt_factor(); });
+  EXPECT_EQ(factor.total(), kKktFactorFlops);
+  EXPECT_EQ(factor.divisions, 88u);
+  const FlopCount solve = count([&] { counted.kkt_solve(counted.kkt_rhs, counted.direction); });
+  EXPECT_EQ(solve.total(), kKktSolveFlops);
+  EXPECT_EQ(solve.divisions, 0u);
+  EXPECT_EQ(count([&] { counted.kkt_multiply(counted.kkt_residual, counted.direction); }).total(),
+            kKktMultiplyFlops);
+  EXPECT_EQ(count([&] { counted.kkt_refine(counted.kkt_rhs, counted.direction); }).total(),
+            kKktRefineFlops);
+}
+
+// A solve costs the start, then per iteration the same operations plus the
+// step rule's divisions, which depend on the data.
+TEST(FlopCounts, ASolveIsItsStartPlusItsIterations) {
+  static ReferenceSolver<CountedDouble> counted;
+  std::uint64_t per_iteration_without_divisions = 0;
+  std::uint64_t start = 0;
+  for (const auto& entry : load_bench_problems()) {
+    counted = {};
+    load_problem(counted, entry.problem);
+    counted.iteration_limit = 0;
+    flop_count = {};
+    counted.solve_qp();
+    const FlopCount start_count = flop_count;
+    counted.iteration_limit = 1;
+    flop_count = {};
+    counted.solve_qp();
+    const std::uint64_t one =
+        flop_count.total() - flop_count.divisions - (start_count.total() - start_count.divisions);
+    if (per_iteration_without_divisions == 0) {
+      per_iteration_without_divisions = one;
+      start = start_count.total();
+    }
+    EXPECT_EQ(one, per_iteration_without_divisions) << entry.name;
+  }
+  EXPECT_GT(start, 1000u);
+  EXPECT_GT(per_iteration_without_divisions, 6500u);
+}
+
+}  // namespace
+}  // namespace sfqp::bench
