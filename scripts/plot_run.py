@@ -1,0 +1,144 @@
+#!/usr/bin/python3
+"""Draws a run of `sfqp simulate`: the 16 commands over time and, for each of
+the four virtual controls, the demanded and the achieved value, with the steps
+at which the block fell back to zeros marked.
+
+Usage: plot_run.py RUN OUT.png [--title TEXT] [--labels L0 L1 L2 L3]
+
+RUN is the output of `sfqp simulate --diagnose --output RUN` (.csv or .jsonl,
+with or without --exact). `sfqp simulate --plot OUT.png` runs this script.
+Needs Debian's python3-matplotlib (scripts/setup.sh installs it).
+"""
+
+import argparse
+import csv
+import json
+import sys
+
+import matplotlib
+
+matplotlib.use("Agg")
+import matplotlib.pyplot as plt  # noqa: E402
+
+COMMANDS = 16
+CONTROLS = 4
+BUDGET = 24  # the block writes zeros when a solve takes more iterations
+
+
+def number(text):
+    """A number as the run writes it: decimal, or a C99 hexadecimal float."""
+    if isinstance(text, (int, float)):
+        return float(text)
+    text = text.strip()
+    if "0x" in text.lower():
+        return float.fromhex(text)
+    return float(text)
+
+
+def read_run(path):
+    """Columns of the run: time, output1 (16 lists), target, achieved (4 each), iterations."""
+    run = {"time": [], "output1": [[] for _ in range(COMMANDS)],
+           "target": [[] for _ in range(CONTROLS)],
+           "achieved": [[] for _ in range(CONTROLS)], "iterations": []}
+
+    def add(time, output1, target, achieved, iterations):
+        run["time"].append(number(time))
+        for k in range(COMMANDS):
+            run["output1"][k].append(number(output1[k]))
+        for i in range(CONTROLS):
+            run["target"][i].append(number(target[i]))
+            run["achieved"][i].append(number(achieved[i]))
+        run["iterations"].append(int(iterations))
+
+    with open(path, newline="") as source:
+        if path.lower().endswith(".csv"):
+            for row in csv.DictReader(source):
+                if "iterations" not in row:
+                    sys.exit(f"{path}: no diagnostics; write the run with --diagnose")
+                add(row["time"], [row[f"output1_{k}"] for k in range(COMMANDS)],
+                    [row[f"target_{i}"] for i in range(CONTROLS)],
+                    [row[f"achieved_{i}"] for i in range(CONTROLS)], row["iterations"])
+        else:
+            for line in source:
+                if not line.strip():
+                    continue
+                row = json.loads(line)
+                if "iterations" not in row:
+                    sys.exit(f"{path}: no diagnostics; write the run with --diagnose")
+                add(row["time"], row["output1"], row["target"], row["achieved"],
+                    row["iterations"])
+    if not run["time"]:
+        sys.exit(f"{path}: no steps")
+    return run
+
+
+def fallback_spans(times, iterations):
+    """(start, end) time spans of consecutive steps that fell back to zeros."""
+    spans, start = [], None
+    step = times[1] - times[0] if len(times) > 1 else 1.0
+    for time, count in zip(times, iterations):
+        if count > BUDGET and start is None:
+            start = time
+        elif count <= BUDGET and start is not None:
+            spans.append((start, time))
+            start = None
+    if start is not None:
+        spans.append((start, times[-1] + step))
+    return spans
+
+
+def plot(run, out, title, labels):
+    times = run["time"]
+    spans = fallback_spans(times, run["iterations"])
+    fallbacks = sum(1 for count in run["iterations"] if count > BUDGET)
+
+    figure, axes = plt.subplots(
+        1 + CONTROLS, 1, sharex=True, figsize=(11, 12),
+        gridspec_kw={"height_ratios": [2.2] + [1] * CONTROLS})
+    colours = plt.get_cmap("tab20")
+
+    commands = axes[0]
+    for k in range(COMMANDS):
+        commands.plot(times, run["output1"][k], linewidth=0.9, color=colours(k % 20),
+                      label=f"u{k}")
+    commands.set_ylim(-0.05, 1.05)
+    commands.set_ylabel("command")
+    commands.set_title("output 1: the 16 actuator commands", loc="left", fontsize=10)
+    commands.legend(ncol=8, fontsize=7, loc="upper center", bbox_to_anchor=(0.5, -0.04),
+                    frameon=False, handlelength=1.2)
+
+    for i in range(CONTROLS):
+        ax = axes[1 + i]
+        ax.plot(times, run["target"][i], color="black", linestyle="--", linewidth=1.2,
+                label="demanded")
+        ax.plot(times, run["achieved"][i], color="tab:blue", linewidth=1.2,
+                label="achieved (C u)")
+        ax.set_ylabel(labels[i])
+        ax.legend(fontsize=8, loc="upper right")
+
+    for ax in axes:
+        ax.grid(True, linewidth=0.3, alpha=0.6)
+        for start, end in spans:
+            ax.axvspan(start, end, color="tab:red", alpha=0.25, linewidth=0)
+    axes[-1].set_xlabel("time [s]")
+
+    marked = (f"{fallbacks} steps fell back to zeros (shaded red)" if fallbacks
+              else "no step fell back to zeros")
+    figure.suptitle(f"{title}\n{len(times)} steps; {marked}", fontsize=12)
+    figure.tight_layout()
+    figure.savefig(out, dpi=110)
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
+    parser.add_argument("run", help="the run's output, written with --diagnose (.csv or .jsonl)")
+    parser.add_argument("out", help="the PNG to write")
+    parser.add_argument("--title", default="sfqp simulate")
+    parser.add_argument("--labels", nargs=CONTROLS, default=[f"t{i}" for i in range(CONTROLS)],
+                        help="axis labels of the four virtual controls")
+    args = parser.parse_args()
+    plot(read_run(args.run), args.out, args.title, args.labels)
+
+
+if __name__ == "__main__":
+    main()

@@ -1,0 +1,189 @@
+// Reading recorded input: where each value lands, and a clear error naming the
+// line and column for every kind of malformed file.
+#include "tools/simulate/recorded_input.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <variant>
+
+#include "tests/support/bits.h"
+
+namespace sfqp::simulate {
+namespace {
+
+std::string header() {
+  std::string text;
+  for (const auto& name : csv_input_columns()) {
+    text += (text.empty() ? "" : ",") + name;
+  }
+  return text + "\n";
+}
+
+// A row whose column c (0-based) holds c + 0.5.
+std::string row(int columns = kCsvInputColumnCount) {
+  std::string text;
+  for (int c = 0; c < columns; ++c) {
+    text += c == 0 ? "" : ",";
+    text += std::to_string(c) + ".5";
+  }
+  return text + "\n";
+}
+
+StepInputs read_csv_ok(const std::string& text) {
+  std::istringstream in(text);
+  auto read = read_csv_input(in);
+  if (auto* error = std::get_if<ReadError>(&read)) {
+    ADD_FAILURE() << error->message;
+    return {};
+  }
+  return std::get<StepInputs>(read);
+}
+
+std::string csv_error(const std::string& text) {
+  std::istringstream in(text);
+  auto read = read_csv_input(in);
+  return std::holds_alternative<ReadError>(read) ? std::get<ReadError>(read).message : "no error";
+}
+
+std::string json_error(const std::string& text) {
+  std::istringstream in(text);
+  auto read = read_json_lines_input(in);
+  return std::holds_alternative<ReadError>(read) ? std::get<ReadError>(read).message : "no error";
+}
+
+std::string json_step(const std::string& coupling_entries = "", const std::string& extra = "") {
+  std::string coupling;
+  for (int k = 0; k < kCouplingCount; ++k) {
+    coupling += k == 0 ? "" : ",";
+    coupling += std::to_string(k);
+  }
+  if (!coupling_entries.empty()) {
+    coupling = coupling_entries;
+  }
+  return "{\"coupling\": [" + coupling + "], \"target\": [1, 2, 3, 4]" + extra + "}\n";
+}
+
+TEST(RecordedInputColumns, NameTheMatrixColumnMajorThenTheDemands) {
+  const auto& names = csv_input_columns();
+  EXPECT_EQ(names[0], "c_r0_c0");
+  EXPECT_EQ(names[1], "c_r1_c0");
+  EXPECT_EQ(names[4], "c_r0_c1");
+  EXPECT_EQ(names[63], "c_r3_c15");
+  EXPECT_EQ(names[64], "t0");
+  EXPECT_EQ(names[67], "t3");
+}
+
+TEST(RecordedCsv, PutsEveryColumnInItsPlace) {
+  const StepInputs steps = read_csv_ok(header() + row() + row());
+  ASSERT_EQ(steps.size(), 2u);
+  // Column-major: column 1 is row 1 of matrix column 0, column 4 row 0 of column 1.
+  EXPECT_TRUE(test::same_bits(steps[1].coupling[1], 1.5));
+  EXPECT_TRUE(test::same_bits(steps[1].coupling[4], 4.5));
+  EXPECT_TRUE(test::same_bits(steps[1].coupling[63], 63.5));
+  EXPECT_TRUE(test::same_bits(steps[1].target[0], 64.5));
+  EXPECT_TRUE(test::same_bits(steps[1].target[3], 67.5));
+}
+
+TEST(RecordedCsv, ReadsHexFloatsCrLfSpacesAndTrailingBlankLinesExactly) {
+  std::string line = row();
+  line.replace(0, 3, " 0x1.0000000000001p-3 ");  // column 0: "0.5" -> a hex float
+  line.replace(line.size() - 1, 1, "\r\n");
+  const StepInputs steps = read_csv_ok(header() + line + "\n  \n");
+  ASSERT_EQ(steps.size(), 1u);
+  EXPECT_TRUE(test::same_bits(steps[0].coupling[0], 0x1.0000000000001p-3));
+}
+
+TEST(RecordedCsv, NamesTheLineAndColumnOfEveryMalformedValue) {
+  EXPECT_EQ(csv_error(header() + row(67)),
+            "line 2 has 67 columns, expected 68: column 68 (t3) is missing");
+  EXPECT_EQ(csv_error(header() + row() + row(69)), "line 3 has 69 columns, expected 68");
+  std::string bad = row();
+  bad.replace(bad.find(",12.5,"), 6, ",1.2.3,");
+  EXPECT_EQ(csv_error(header() + bad), "line 2, column 13 (c_r0_c3): \"1.2.3\" is not a number");
+  std::string empty = row();
+  empty.replace(empty.find(",66.5,"), 6, ",,");
+  EXPECT_EQ(csv_error(header() + empty), "line 2, column 67 (t2): empty, expected a number");
+  EXPECT_EQ(csv_error(header() + row() + "\n" + row()),
+            "line 3 is blank; every line between steps must hold one step");
+}
+
+TEST(RecordedCsv, RejectsAHeaderThatDoesNotNameTheColumnsInOrder) {
+  EXPECT_EQ(csv_error(row() + row()).rfind("line 1, column 1: header \"0.5\" where \"c_r0_c0\"", 0),
+            0u);
+  std::string swapped = header();
+  swapped.replace(swapped.find("c_r1_c0"), 7, "c_r0_c1");  // row-major by mistake
+  EXPECT_EQ(csv_error(swapped + row()).rfind("line 1, column 2: header \"c_r0_c1\" where", 0), 0u);
+  EXPECT_EQ(csv_error("c_r0_c0,c_r1_c0\n" + row()).rfind("line 1 has 2 columns, expected 68", 0),
+            0u);
+}
+
+TEST(RecordedCsv, AFileWithoutStepsIsAnError) {
+  EXPECT_EQ(csv_error(""), "no steps to run: the file holds no step lines");
+  EXPECT_EQ(csv_error(header()), "no steps to run: the file holds no step lines");
+}
+
+TEST(RecordedJsonLines, ReadsNumbersAndHexFloatStrings) {
+  std::string coupling = "\"0x1.8p+1\"";
+  for (int k = 1; k < kCouplingCount; ++k) {
+    coupling += ",0";
+  }
+  std::istringstream in(json_step() + json_step(coupling, ", \"name\": \"ignored\""));
+  auto read = read_json_lines_input(in);
+  ASSERT_TRUE(std::holds_alternative<StepInputs>(read));
+  const auto& steps = std::get<StepInputs>(read);
+  ASSERT_EQ(steps.size(), 2u);
+  EXPECT_TRUE(test::same_bits(steps[0].coupling[63], 63.0));
+  EXPECT_TRUE(test::same_bits(steps[0].target[3], 4.0));
+  EXPECT_TRUE(test::same_bits(steps[1].coupling[0], 3.0));
+}
+
+TEST(RecordedJsonLines, NamesTheLineAndEntryOfEveryMalformedStep) {
+  EXPECT_EQ(json_error(json_step() + "{\"coupling\": [1,2,}\n")
+                .rfind("line 2, column 19: not valid JSON: syntax error", 0),
+            0u);
+  EXPECT_EQ(json_error(json_step("1,2,3")),
+            "line 1, \"coupling\" has 3 entries, expected an array of 64 numbers");
+  std::string coupling;
+  for (int k = 0; k < kCouplingCount; ++k) {
+    coupling += k == 0 ? "" : ",";
+    coupling += k == 17 ? "\"x\"" : "0";
+  }
+  EXPECT_EQ(json_error(json_step(coupling)),
+            "line 1, \"coupling\" entry 17: \"x\" is not a number");
+  EXPECT_EQ(json_error("{\"coupling\": []}\n").rfind("line 1, \"coupling\" has 0 entries", 0), 0u);
+  EXPECT_EQ(json_error(json_step() + "{\"target\": [1, 2, 3, 4]}\n"),
+            "line 2, missing \"coupling\"");
+  EXPECT_EQ(json_error("[1, 2]\n"),
+            "line 1, a step must be a JSON object {\"coupling\": [64], \"target\": [4]}");
+  EXPECT_EQ(json_error(json_step("", ", \"targets\": 1")),
+            "line 1, unknown key \"targets\" (a step has \"coupling\" and \"target\")");
+  EXPECT_EQ(json_error(json_step("", ", \"settings\": {}")),
+            "line 1, \"settings\" cannot be replayed: the block solves with its own settings");
+}
+
+TEST(RecordedInputFile, NamesTheFileAndRefusesWhatItCannotRead) {
+  const auto dir = std::filesystem::temp_directory_path() / "sfqp_recorded_input_test";
+  std::filesystem::create_directories(dir);
+  const auto missing = dir / "missing.csv";
+  EXPECT_EQ(std::get<ReadError>(read_recorded_input(missing)).message,
+            missing.string() + ": cannot open: No such file or directory");
+  EXPECT_EQ(std::get<ReadError>(read_recorded_input(dir / "steps.txt")).message,
+            (dir / "steps.txt").string() + ": unknown input format; name the file .csv or .jsonl");
+  const auto folder = dir / "folder.csv";
+  std::filesystem::create_directories(folder);
+  EXPECT_EQ(std::get<ReadError>(read_recorded_input(folder)).message,
+            folder.string() + ": is a directory, not a recorded input file");
+  const auto short_line = dir / "short.csv";
+  std::ofstream(short_line) << header() << row(10);
+  EXPECT_EQ(
+      std::get<ReadError>(read_recorded_input(short_line)).message,
+      short_line.string() + ": line 2 has 10 columns, expected 68: column 11 (c_r2_c2) is missing");
+  std::filesystem::remove_all(dir);
+}
+
+}  // namespace
+}  // namespace sfqp::simulate

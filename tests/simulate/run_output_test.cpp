@@ -1,0 +1,189 @@
+// The run's output rows and its summary: exact numbers that read back to the
+// same bits, the names sfqp solve uses, files replaced only on success, and
+// summary figures that count what happened.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <limits>
+#include <sstream>
+#include <string>
+
+#include "tests/support/bits.h"
+#include "tools/io/problem_json.h"
+#include "tools/simulate/run_summary.h"
+#include "tools/simulate/run_writer.h"
+
+namespace sfqp::simulate {
+namespace {
+
+namespace fs = std::filesystem;
+
+class RunWriterTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() /
+           ("sfqp_run_writer_" +
+            std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+    fs::create_directories(dir_);
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+
+  static std::string contents(const fs::path& path) {
+    std::ifstream in(path);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+  }
+
+  static StepRecord record() {
+    StepRecord r;
+    r.step = 7;
+    r.time = 0.007;
+    for (std::size_t k = 0; k < r.output1.size(); ++k) {
+      r.output1[k] = 1.0 / static_cast<double>(k + 3);
+    }
+    r.iterations = 9;
+    r.converged = true;
+    r.objv = 2.5;
+    r.objv_current = true;
+    r.target = {1.0, 2.0, 3.0, 4.0};
+    r.achieved = {1.0, 2.0, 3.0, std::numeric_limits<double>::quiet_NaN()};
+    r.bit_identical = true;
+    return r;
+  }
+
+  fs::path dir_;
+};
+
+TEST_F(RunWriterTest, ExactCsvReadsBackToTheSameBits) {
+  const auto path = dir_ / "run.csv";
+  RunWriter writer(path, {FileFormat::csv, true, false});
+  writer.write(record());
+  writer.commit();
+  std::istringstream lines(contents(path));
+  std::string header, row;
+  std::getline(lines, header);
+  std::getline(lines, row);
+  EXPECT_EQ(header.rfind("step,time,output1_0,output1_1,", 0), 0u);
+  EXPECT_EQ(header.substr(header.size() - 11), ",output1_15");
+  std::istringstream fields(row);
+  std::string field;
+  std::getline(fields, field, ',');
+  EXPECT_EQ(field, "7");
+  std::getline(fields, field, ',');
+  EXPECT_EQ(field, io::hex_float(0.007));
+  for (std::size_t k = 0; k < 16; ++k) {
+    ASSERT_TRUE(std::getline(fields, field, ','));
+    EXPECT_TRUE(test::same_bits(record().output1[k], std::strtod(field.c_str(), nullptr)));
+  }
+  EXPECT_FALSE(std::getline(fields, field, ','));
+}
+
+TEST_F(RunWriterTest, DiagnosticJsonLinesNameOutput1AsSolveDoesAndKeepNaN) {
+  const auto path = dir_ / "run.jsonl";
+  RunWriter writer(path, {FileFormat::json_lines, false, true});
+  StepRecord stale = record();
+  stale.objv_current = false;
+  writer.write(record());
+  writer.write(stale);
+  writer.commit();
+  std::istringstream lines(contents(path));
+  std::string line;
+  std::getline(lines, line);
+  const auto row = nlohmann::json::parse(line);
+  EXPECT_EQ(row["step"], 7);
+  EXPECT_EQ(row["output1"].size(), 16u);
+  EXPECT_TRUE(test::same_bits(row["output1"][2].get<double>(), 0.2));
+  EXPECT_EQ(row["iterations"], 9);
+  EXPECT_EQ(row["converged"], 1);
+  EXPECT_EQ(row["objv"], 2.5);
+  EXPECT_EQ(row["achieved"][3], "nan");  // never null: the value is not lost
+  EXPECT_EQ(row["bit_identical"], 1);
+  std::getline(lines, line);
+  EXPECT_TRUE(nlohmann::json::parse(line)["objv"].is_null());
+}
+
+TEST_F(RunWriterTest, AnEarlierFileSurvivesARunThatIsNotCommitted) {
+  const auto path = dir_ / "run.csv";
+  std::ofstream(path) << "earlier run\n";
+  {
+    RunWriter writer(path, {FileFormat::csv, false, true});
+    writer.write(record());
+  }
+  EXPECT_EQ(contents(path), "earlier run\n");
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 1);
+  EXPECT_THROW(RunWriter(dir_ / "no such folder" / "run.csv", {}), std::runtime_error);
+}
+
+TEST(TimeStatistics, TakesTheNearestRank) {
+  std::vector<double> samples;
+  for (int k = 200; k >= 1; --k) {
+    samples.push_back(static_cast<double>(k));
+  }
+  const TimeStatistics t = time_statistics(samples);
+  EXPECT_EQ(t.median, 100.0);
+  EXPECT_EQ(t.p99, 198.0);
+  EXPECT_EQ(time_statistics({5.0}).p99, 5.0);
+  EXPECT_EQ(time_statistics({}).median, 0.0);
+}
+
+TEST(RunSummary, CountsFallbacksIterationsErrorsAndDifferences) {
+  SummaryBuilder builder("scenario test", 0.001, 4);
+  StepRecord r;
+  r.target = {10.0, 0.0, 0.0, 0.0};
+  r.achieved = {10.0, 0.5, 0.0, 0.0};
+  r.iterations = 8;
+  r.bit_identical = true;
+  builder.add(r, 2e-6, 1e-6);
+  r.step = 1;
+  r.iterations = 25;
+  r.fell_back = true;
+  r.achieved = {0.0, 0.0, 0.0, 0.0};  // zeros: all of the thrust is missing
+  builder.add(r, 4e-6, 2e-6);
+  r.step = 2;
+  r.iterations = 8;
+  r.fell_back = false;
+  r.bit_identical = false;
+  r.achieved = {10.0, 0.0, 0.0, 0.0};
+  builder.add(r, 2e-6, 1e-6);
+  const RunSummary s = builder.finish();
+  EXPECT_EQ(s.steps, 3u);
+  EXPECT_EQ(s.fallbacks, 1u);
+  EXPECT_EQ(s.first_fallback, 1u);
+  EXPECT_EQ(s.iteration_counts.at(8), 2u);
+  EXPECT_EQ(s.iteration_counts.at(25), 1u);
+  EXPECT_EQ(s.largest_error.value, 10.0);
+  EXPECT_EQ(s.largest_error.step, 1u);
+  EXPECT_EQ(s.largest_error.control, 0);
+  EXPECT_EQ(s.largest_error_per_control[1], 0.5);
+  EXPECT_EQ(s.bit_identical_steps, 2u);
+  EXPECT_EQ(s.first_difference, 2u);
+  EXPECT_EQ(s.host_step.median, 2e-6);
+  const std::string text = summary_text(s);
+  EXPECT_NE(text.find("fell back to zeros: 1 steps (first at step 1)"), std::string::npos);
+  EXPECT_NE(text.find("DIFFER at 1 steps (first at step 2)"), std::string::npos);
+  const auto json = summary_json(s);
+  EXPECT_EQ(json["iterations"]["25"], 1);
+  EXPECT_EQ(json["host_to_core_ratio"], 2.0);
+}
+
+TEST(RunSummary, ANaNErrorIsTheLargest) {
+  SummaryBuilder builder("input nan.csv", 0.001, 2);
+  StepRecord r;
+  r.target = {1.0, 0.0, 0.0, 0.0};
+  r.achieved = {2.0, 0.0, 0.0, 0.0};
+  builder.add(r, 0.0, 0.0);
+  r.step = 1;
+  r.target[2] = std::numeric_limits<double>::quiet_NaN();
+  builder.add(r, 0.0, 0.0);
+  const RunSummary s = builder.finish();
+  EXPECT_TRUE(std::isnan(s.largest_error.value));
+  EXPECT_EQ(s.largest_error.step, 1u);
+  EXPECT_EQ(s.largest_error.control, 2);
+  EXPECT_TRUE(summary_json(s)["largest_allocation_error"]["value"].is_null());
+}
+
+}  // namespace
+}  // namespace sfqp::simulate

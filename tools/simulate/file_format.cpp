@@ -1,0 +1,22 @@
+#include "tools/simulate/file_format.h"
+
+#include <algorithm>
+#include <cctype>
+#include <string>
+
+namespace sfqp::simulate {
+
+std::optional<FileFormat> format_of(const std::filesystem::path& path) {
+  std::string extension = path.extension().string();
+  std::transform(extension.begin(), extension.end(), extension.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  if (extension == ".csv") {
+    return FileFormat::csv;
+  }
+  if (extension == ".jsonl" || extension == ".ndjson") {
+    return FileFormat::json_lines;
+  }
+  return std::nullopt;
+}
+
+}  // namespace sfqp::simulate

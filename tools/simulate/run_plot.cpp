@@ -1,0 +1,48 @@
+#include "tools/simulate/run_plot.h"
+
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <vector>
+
+extern char** environ;
+
+namespace sfqp::simulate {
+
+std::optional<std::string> draw_plot(const PlotRequest& request) {
+  if (access(kPlotPython, X_OK) != 0) {
+    return std::string("--plot needs ") + kPlotPython +
+           " with python3-matplotlib (scripts/setup.sh installs it)";
+  }
+  // No shell: every argument reaches the script as it is.
+  std::vector<std::string> arguments = {
+      kPlotPython,          "-c",      kPlotScript,   request.run.string(),
+      request.png.string(), "--title", request.title, "--labels"};
+  arguments.insert(arguments.end(), request.labels.begin(), request.labels.end());
+  std::vector<char*> argv;
+  for (auto& argument : arguments) {
+    argv.push_back(argument.data());
+  }
+  argv.push_back(nullptr);
+
+  pid_t child = 0;
+  const int spawned = posix_spawn(&child, kPlotPython, nullptr, nullptr, argv.data(), environ);
+  if (spawned != 0) {
+    return std::string("cannot run ") + kPlotPython + ": " + std::strerror(spawned);
+  }
+  int status = 0;
+  while (waitpid(child, &status, 0) < 0) {
+    if (errno != EINTR) {
+      return std::string("lost the plotting process: ") + std::strerror(errno);
+    }
+  }
+  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+    return "the plotting script failed (see above); is python3-matplotlib installed?";
+  }
+  return std::nullopt;
+}
+
+}  // namespace sfqp::simulate

@@ -1,0 +1,29 @@
+// --plot: draws a run with scripts/plot_run.py under Debian's Python, which has
+// matplotlib (python3-matplotlib; scripts/setup.sh installs it).
+#pragma once
+
+#include <array>
+#include <filesystem>
+#include <optional>
+#include <string>
+
+#include "solver/records.h"
+
+namespace sfqp::simulate {
+
+// The text of scripts/plot_run.py, built into the tool.
+extern const char* const kPlotScript;
+
+inline constexpr const char* kPlotPython = "/usr/bin/python3";
+
+struct PlotRequest {
+  std::filesystem::path run;  // the run, written with diagnostics (CSV)
+  std::filesystem::path png;
+  std::string title;
+  std::array<std::string, kEqualityCount> labels;  // the four virtual controls
+};
+
+// Runs the script; returns what went wrong, or nothing when the picture is written.
+std::optional<std::string> draw_plot(const PlotRequest& request);
+
+}  // namespace sfqp::simulate

@@ -1,0 +1,45 @@
+// Writes a run, one row per step, as CSV or JSON Lines.
+//
+// Every row holds the step, the time and the 16 values of output 1 (JSON Lines
+// key "output1", as sfqp solve names them; CSV columns output1_0 ...
+// output1_15, element k of the 4x4 matrix in column-major order). With
+// diagnostics each row adds what the block cannot say through its ports:
+// iterations, converged, objv (empty or null when the solve did not compute
+// it), gap, eq_residual_sq, ineq_residual_sq, the demanded target and the
+// achieved coupling * output 1 (CSV target_0..3, achieved_0..3), and
+// bit_identical (1 when output 1 equals the core API's output1 to the bit).
+//
+// Numbers are written with 17 significant digits, or with exact as C99
+// hexadecimal floats; both read back to the same double. The destination is
+// replaced only on commit(): a run that fails leaves an earlier file as it was.
+#pragma once
+
+#include <filesystem>
+
+#include "tools/simulate/file_format.h"
+#include "tools/simulate/partial_file.h"
+#include "tools/simulate/step_record.h"
+
+namespace sfqp::simulate {
+
+struct WriterOptions {
+  FileFormat format = FileFormat::csv;
+  bool exact = false;
+  bool diagnostics = false;
+};
+
+class RunWriter {
+ public:
+  // Throws std::runtime_error naming the file when it cannot be created.
+  RunWriter(std::filesystem::path destination, WriterOptions options);
+
+  void write(const StepRecord& record);
+  // Moves the rows into place; throws std::runtime_error when writing failed.
+  void commit() { file_.commit(); }
+
+ private:
+  WriterOptions options_;
+  PartialFile file_;
+};
+
+}  // namespace sfqp::simulate

@@ -1,0 +1,252 @@
+#include "tools/simulate/simulate_command.h"
+
+#include <unistd.h>
+
+#include <cmath>
+#include <filesystem>
+#include <iostream>
+#include <memory>
+#include <optional>
+#include <string>
+#include <system_error>
+#include <variant>
+
+#include "host/engine/engine.h"
+#include "tools/sfqp/command.h"
+#include "tools/simulate/file_format.h"
+#include "tools/simulate/module_location.h"
+#include "tools/simulate/partial_file.h"
+#include "tools/simulate/progress_bar.h"
+#include "tools/simulate/recorded_input.h"
+#include "tools/simulate/run_plot.h"
+#include "tools/simulate/run_summary.h"
+#include "tools/simulate/run_writer.h"
+#include "tools/simulate/scenarios.h"
+#include "tools/simulate/simulate_help.h"
+#include "tools/simulate/simulation.h"
+
+namespace sfqp::tool {
+
+namespace {
+
+using namespace sfqp::simulate;
+namespace fs = std::filesystem;
+
+constexpr double kDefaultRecordedPeriod = 0.001;  // s: 1 kHz
+
+struct SimulateOptions {
+  std::string scenario{kDefaultScenario};
+  std::string input;
+  double period = kDefaultRecordedPeriod;
+  std::string output;
+  std::string summary;
+  std::string plot;
+  std::string module;
+  bool exact = false;
+  bool diagnose = false;
+  bool quiet = false;
+  bool list_scenarios = false;
+};
+
+// What is simulated: the inputs, and how to name them.
+struct RunSource {
+  StepInputs inputs;
+  double period = 0.0;
+  std::string description;  // "scenario manoeuvre", "input FILE"
+  std::array<std::string, kEqualityCount> labels;
+};
+
+[[noreturn]] void fail(const std::string& message, ExitCode code = exit_bad_input) {
+  std::cerr << "sfqp simulate: " << message << '\n';
+  finish_with(code);
+}
+
+// Removes a temporary file however the run ends.
+struct RemovedAtExit {
+  fs::path path;
+  ~RemovedAtExit() {
+    std::error_code ignored;
+    fs::remove(path, ignored);
+  }
+};
+
+void print_scenarios() {
+  for (const Scenario& s : scenarios()) {
+    std::cout << s.name << (s.name == kDefaultScenario ? " (default)" : "") << "\n    "
+              << s.description << "\n";
+  }
+}
+
+RunSource load_source(const SimulateOptions& options) {
+  if (options.input.empty()) {
+    const Scenario* scenario = find_scenario(options.scenario);
+    return {scenario_inputs(*scenario),
+            scenario->period,
+            "scenario " + std::string(scenario->name),
+            {"thrust [N]", "roll [N m]", "pitch [N m]", "yaw [N m]"}};
+  }
+  auto read = read_recorded_input(options.input);
+  if (auto* error = std::get_if<ReadError>(&read)) {
+    fail(error->message + " (nothing was run or written)");
+  }
+  return {std::move(std::get<StepInputs>(read)),
+          options.period,
+          "input " + options.input,
+          {"t0", "t1", "t2", "t3"}};
+}
+
+std::string module_path(const SimulateOptions& options) {
+  if (!options.module.empty()) {
+    return options.module;
+  }
+  const auto beside = default_module();
+  if (!beside) {
+    fail("cannot find this tool's own path to look for the module beside it; give --module");
+  }
+  std::error_code error;
+  if (!fs::exists(*beside, error)) {
+    fail("no module at " + beside->string() +
+         ": build it (target sfqpsolv_module) or give --module PATH");
+  }
+  return beside->string();
+}
+
+void simulate(const SimulateOptions& options) {
+  const RunSource source = load_source(options);
+  const std::string module = module_path(options);
+
+  std::optional<RunWriter> output;
+  if (!options.output.empty()) {
+    output.emplace(options.output,
+                   WriterOptions{*format_of(options.output), options.exact, options.diagnose});
+  }
+  // The plot reads the run with its diagnostics from a file of its own.
+  std::optional<RemovedAtExit> plot_data;
+  std::optional<RunWriter> plot_writer;
+  if (!options.plot.empty()) {
+    plot_data.emplace(RemovedAtExit{fs::temp_directory_path() /
+                                    ("sfqp-simulate-" + std::to_string(getpid()) + ".csv")});
+    plot_writer.emplace(plot_data->path, WriterOptions{FileFormat::csv, false, true});
+  }
+
+  SummaryBuilder summary(source.description, source.period, source.inputs.size());
+  ProgressBar progress(source.inputs.size(), !options.quiet);
+  try {
+    run_simulation(module, source.inputs, source.period,
+                   [&](const StepRecord& record, const StepTiming& timing) {
+                     if (output) {
+                       output->write(record);
+                     }
+                     if (plot_writer) {
+                       plot_writer->write(record);
+                     }
+                     summary.add(record, timing.host_seconds, timing.core_seconds);
+                     progress.update(record.step + 1);
+                   });
+  } catch (const host::EngineError& error) {
+    progress.finish();
+    fail(std::string(error.what()) + " (nothing was written)");
+  }
+  progress.finish();
+  const RunSummary result = summary.finish();
+
+  if (plot_writer) {
+    plot_writer->commit();
+    if (auto error = draw_plot({plot_data->path, options.plot,
+                                "sfqp simulate: " + source.description, source.labels})) {
+      fail(*error);
+    }
+  }
+  if (output) {
+    output->commit();
+  }
+  if (!options.summary.empty()) {
+    write_whole_file(options.summary, summary_json(result).dump(2) + "\n");
+  }
+  if (!options.quiet) {
+    std::cerr << summary_text(result);
+  }
+}
+
+std::string check_output_name(const std::string& name) {
+  return format_of(name) ? std::string() : "must end in .csv or .jsonl: " + name;
+}
+
+std::string check_plot_name(const std::string& name) {
+  const std::string extension = fs::path(name).extension().string();
+  return extension == ".png" || extension == ".PNG" ? std::string() : "must end in .png: " + name;
+}
+
+std::string check_scenario_name(const std::string& name) {
+  if (find_scenario(name) != nullptr) {
+    return {};
+  }
+  std::string known;
+  for (const Scenario& s : scenarios()) {
+    known += (known.empty() ? "" : ", ") + std::string(s.name);
+  }
+  return "unknown scenario \"" + name + "\"; the scenarios: " + known;
+}
+
+std::string check_period(const std::string& text) {
+  char* end = nullptr;
+  const double value = std::strtod(text.c_str(), &end);
+  return end != text.c_str() && *end == '\0' && std::isfinite(value) && value > 0.0
+             ? std::string()
+             : "must be a positive number of seconds: " + text;
+}
+
+}  // namespace
+
+void register_simulate_command(CLI::App& app) {
+  CLI::App* command = app.add_subcommand("simulate", kSimulateDescription);
+  command->footer(kSimulateFooter);
+  auto options = std::make_shared<SimulateOptions>();
+  const auto beside = default_module();
+
+  command->add_flag("--list-scenarios", options->list_scenarios,
+                    "list the built-in scenarios and stop");
+  auto* scenario = command
+                       ->add_option("--scenario", options->scenario,
+                                    "the built-in scenario to run (default " +
+                                        std::string(kDefaultScenario) + ")")
+                       ->check(CLI::Validator(check_scenario_name, "NAME"));
+  auto* input = command
+                    ->add_option("--input", options->input,
+                                 "recorded input signals, .csv or .jsonl (formats below)")
+                    ->excludes(scenario);
+  command
+      ->add_option("--period", options->period,
+                   "seconds per step of the recorded input (default 0.001: 1 kHz)")
+      ->check(CLI::Validator(check_period, "SECONDS"))
+      ->needs(input);
+  command->add_option("--output", options->output, "one row per step, .csv or .jsonl")
+      ->check(CLI::Validator(check_output_name, "FILE"));
+  command->add_flag("--exact", options->exact,
+                    "write every number of --output as a C99 hexadecimal float (%a)");
+  command->add_flag("--diagnose", options->diagnose,
+                    "add the core's view of each step to --output (columns below)");
+  command->add_option("--summary", options->summary, "also write the summary as JSON to FILE");
+  command->add_option("--plot", options->plot, "draw the run into FILE.png")
+      ->check(CLI::Validator(check_plot_name, "FILE.png"));
+  command->add_flag("-q,--quiet", options->quiet, "no progress bar and no summary on stderr");
+  command->add_option("--module", options->module,
+                      "the module to load (default: the one built with this tool" +
+                          (beside ? ", " + beside->string() : std::string()) + ")");
+
+  command->callback([options] {
+    if (options->list_scenarios) {
+      print_scenarios();
+      return;
+    }
+    try {
+      simulate(*options);
+    } catch (const CLI::Error&) {
+      throw;
+    } catch (const std::exception& error) {
+      fail(error.what());
+    }
+  });
+}
+
+}  // namespace sfqp::tool
