@@ -25,10 +25,10 @@ namespace {
 // Pivots of s, e or u positions: at least delta; of z or y positions: at most
 // -delta. A NaN raw value fails both comparisons and stays NaN.
 [[gnu::always_inline]] inline Lanes positive_pivots(Lanes raw, Lanes delta) {
-  return raw < 0.0 ? delta : raw + delta;
+  return select(less(raw, splat(0.0)), delta, raw + delta);
 }
 [[gnu::always_inline]] inline Lanes negative_pivots(Lanes raw, Lanes delta) {
-  return raw > 0.0 ? -delta : raw - delta;
+  return select(greater(raw, splat(0.0)), -delta, raw - delta);
 }
 
 // Stores d and 1.0/d for positions p..p+3 and returns the reciprocals.
@@ -133,7 +133,7 @@ void kkt_factor() {
     }
     const Lanes first = L_y_u[0] * splat(w[kPosU]);
     const Lanes pivot_start = (0.0 - splat(L[fl_y_e(i)] * w_e)) - first;
-    Lanes t = lane == i ? pivot_start : -first;
+    Lanes t = select(lane == i, pivot_start, -first);
     for (int j = 1; j < kEffortCount; ++j) {
       t = t - L_y_u[j] * splat(w[kPosU + j]);
     }

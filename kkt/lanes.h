@@ -7,6 +7,7 @@
 // multiply-add ever forms (the core builds with -ffp-contract=off).
 #pragma once
 
+#include <bit>
 #include <cstdint>
 #include <cstring>
 
@@ -27,6 +28,31 @@ using LaneMask = std::int64_t __attribute__((vector_size(4 * sizeof(std::int64_t
 }
 [[gnu::always_inline]] inline Lanes splat(double x) {
   return Lanes{x, x, x, x};
+}
+
+// Lane-wise a < b and a > b. Without AVX a four-lane comparison would be done
+// lane by lane with branches, so the portable build compares two pairs.
+[[gnu::always_inline]] inline LaneMask less(Lanes a, Lanes b) {
+#ifdef __AVX__
+  return a < b;
+#else
+  using Pair = double __attribute__((vector_size(2 * sizeof(double))));
+  const Pair a_low = __builtin_shufflevector(a, a, 0, 1);
+  const Pair a_high = __builtin_shufflevector(a, a, 2, 3);
+  const Pair b_low = __builtin_shufflevector(b, b, 0, 1);
+  const Pair b_high = __builtin_shufflevector(b, b, 2, 3);
+  return __builtin_shufflevector(a_low < b_low, a_high < b_high, 0, 1, 2, 3);
+#endif
+}
+[[gnu::always_inline]] inline LaneMask greater(Lanes a, Lanes b) {
+  return less(b, a);
+}
+
+// Lane-wise mask ? a : b, written with bit operations so that no build turns
+// it into a branch per lane.
+[[gnu::always_inline]] inline Lanes select(LaneMask mask, Lanes a, Lanes b) {
+  return std::bit_cast<Lanes>((mask & std::bit_cast<LaneMask>(a)) |
+                              (~mask & std::bit_cast<LaneMask>(b)));
 }
 
 // Of two vectors (a0 a1 a2 a3) and (b0 b1 b2 b3): the even entries
