@@ -18,7 +18,11 @@ using mwSize = std::size_t;
 
 enum mxComplexity { mxREAL = 0, mxCOMPLEX = 1 };
 
-#if defined(_WIN32)
+// The host runtime libraries define these functions themselves and build with
+// SFQP_HOST_RUNTIME_BUILD, so that on Windows they export what modules import.
+#if defined(_WIN32) && defined(SFQP_HOST_RUNTIME_BUILD)
+#define SFQP_HOST_IMPORT __declspec(dllexport)
+#elif defined(_WIN32)
 #define SFQP_HOST_IMPORT __declspec(dllimport)
 #else
 #define SFQP_HOST_IMPORT

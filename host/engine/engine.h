@@ -49,7 +49,14 @@ class HostMemory;
 // cannot accept, a method that set an error status during set-up.
 class EngineError : public std::runtime_error {
  public:
-  using std::runtime_error::runtime_error;
+  explicit EngineError(const std::string& what, std::optional<std::string> module_text = {})
+      : std::runtime_error(what), module_text_(std::move(module_text)) {}
+  // The module's own text (raised with mexErrMsgTxt, or an error status),
+  // when the fault is the module's report.
+  const std::optional<std::string>& module_text() const { return module_text_; }
+
+ private:
+  std::optional<std::string> module_text_;
 };
 
 // A block set an error status during a simulation step; the model stops.
@@ -57,16 +64,18 @@ class SimulationError : public EngineError {
  public:
   SimulationError(std::size_t block_index, const std::string& status);
   std::size_t block_index() const { return block_index_; }
-  const std::string& status() const { return status_; }
 
  private:
   std::size_t block_index_;
-  std::string status_;
 };
 
 // The module this build produces (sfqpsolv.mexa64 next to the engine's tests
 // and tools), or the SFQP_MODULE environment variable when it is set.
 std::string default_module_path();
+
+// The second argument with which the host hands a module its own record: the
+// record's address as two signed 32-bit halves (low, high) and the version.
+std::array<double, 3> record_handle(const SimStruct_tag* record);
 
 // What one direct call of mexFunction gave back.
 struct MexCall {
@@ -140,6 +149,10 @@ struct BlockOptions {
   bool dimension_records = false;
   // Set the host's reference field so that the module calls the service entry.
   bool host_reference = false;
+  // Stop after the MEX-mode call and the sizes check: no sample times, port
+  // methods or buffers (the block cannot step). For inspecting declarations
+  // the engine could not simulate.
+  bool sizes_only = false;
 };
 
 // One block instance: its record, its port buffers, its error status.
@@ -199,6 +212,7 @@ class Block {
   std::unique_ptr<Record> record_;
   std::array<double, 40> sizes_{};
   HostMemory& memory_;
+  bool sizes_only_ = false;
 };
 
 // A model: blocks stepped in the order they were added, one thread.

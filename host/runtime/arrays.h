@@ -50,8 +50,12 @@ inline ArrayPtr make_double(std::size_t rows, std::size_t columns,
                             std::span<const double> values = {}) {
   return detail::make_filled<double>(rows, columns, mxDOUBLE_CLASS, mxREAL, values, {});
 }
-inline ArrayPtr make_scalar(double value) { return make_double(1, 1, {&value, 1}); }
-inline ArrayPtr make_empty() { return make_double(0, 0); }
+inline ArrayPtr make_scalar(double value) {
+  return make_double(1, 1, {&value, 1});
+}
+inline ArrayPtr make_empty() {
+  return make_double(0, 0);
+}
 
 inline ArrayPtr make_complex(std::size_t rows, std::size_t columns, std::span<const double> real,
                              std::span<const double> imaginary) {
@@ -63,8 +67,7 @@ inline ArrayPtr make_int32(std::size_t rows, std::size_t columns,
   return detail::make_filled<std::int32_t>(rows, columns, mxINT32_CLASS, mxREAL, values, {});
 }
 
-inline ArrayPtr make_single(std::size_t rows, std::size_t columns,
-                            std::span<const float> values) {
+inline ArrayPtr make_single(std::size_t rows, std::size_t columns, std::span<const float> values) {
   return detail::make_filled<float>(rows, columns, mxSINGLE_CLASS, mxREAL, values, {});
 }
 

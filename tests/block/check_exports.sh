@@ -1,0 +1,12 @@
+#!/bin/sh
+# Fails unless mexFunction is the only symbol the module defines for the
+# dynamic linker.
+set -eu
+module=$1
+exports=$(nm -D --defined-only "$module" | awk '{ print $NF }')
+if [ "$exports" != "mexFunction" ]; then
+  echo "$module exports more than mexFunction:" >&2
+  echo "$exports" >&2
+  exit 1
+fi
+echo "$module exports only mexFunction"
