@@ -13,6 +13,7 @@ Needs Debian's python3-matplotlib (scripts/setup.sh installs it).
 import argparse
 import csv
 import json
+import math
 import sys
 
 import matplotlib
@@ -107,6 +108,11 @@ def plot(run, out, title, labels):
     commands.legend(ncol=8, fontsize=7, loc="upper center", bbox_to_anchor=(0.5, -0.04),
                     frameon=False, handlelength=1.2)
 
+    # Errors of 1e-7 on an axis that demands nothing would fill a panel of their
+    # own scale and look like swings: each panel spans at least a thousandth of
+    # the largest demand.
+    demands = [abs(v) for values in run["target"] for v in values if math.isfinite(v)]
+    least_span = 1e-3 * max(demands + [1e-9])
     for i in range(CONTROLS):
         ax = axes[1 + i]
         ax.plot(times, run["target"][i], color="black", linestyle="--", linewidth=1.2,
@@ -114,6 +120,10 @@ def plot(run, out, title, labels):
         ax.plot(times, run["achieved"][i], color="tab:blue", linewidth=1.2,
                 label="achieved (C u)")
         ax.set_ylabel(labels[i])
+        low, high = ax.get_ylim()
+        if high - low < least_span:
+            middle = 0.5 * (low + high)
+            ax.set_ylim(middle - 0.5 * least_span, middle + 0.5 * least_span)
         ax.legend(fontsize=8, loc="upper right")
 
     for ax in axes:

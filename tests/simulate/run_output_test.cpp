@@ -158,6 +158,8 @@ TEST(RunSummary, CountsFallbacksIterationsErrorsAndDifferences) {
   EXPECT_EQ(s.largest_error.step, 1u);
   EXPECT_EQ(s.largest_error.control, 0);
   EXPECT_EQ(s.largest_error_per_control[1], 0.5);
+  EXPECT_EQ(s.largest_error_solved.value, 0.5);  // the fallback's 10 is not a solved step's
+  EXPECT_EQ(s.largest_error_solved.control, 1);
   EXPECT_EQ(s.bit_identical_steps, 2u);
   EXPECT_EQ(s.first_difference, 2u);
   EXPECT_EQ(s.host_step.median, 2e-6);

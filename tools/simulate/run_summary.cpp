@@ -72,6 +72,9 @@ void SummaryBuilder::add(const StepRecord& record, double host_seconds, double c
     if (exceeds(error, s.largest_error.value)) {
       s.largest_error = {error, record.step, i};
     }
+    if (!record.fell_back && exceeds(error, s.largest_error_solved.value)) {
+      s.largest_error_solved = {error, record.step, i};
+    }
     if (exceeds(error, s.largest_error_per_control[k])) {
       s.largest_error_per_control[k] = error;
     }
@@ -109,15 +112,21 @@ std::string summary_text(const RunSummary& s) {
     }
     text += "\n";
   }
-  text += "  largest |C*u - t|: " + printed("%.6g", s.largest_error.value) + " (t" +
-          std::to_string(s.largest_error.control) + " at step " +
-          std::to_string(s.largest_error.step) + "); per demand";
+  const auto describe = [](const AllocationError& e) {
+    return printed("%.6g", e.value) + " (t" + std::to_string(e.control) + " at step " +
+           std::to_string(e.step) + ")";
+  };
+  text += "  largest |C*u - t|: " + describe(s.largest_error) + "; per demand";
   for (int i = 0; i < kEqualityCount; ++i) {
     text += " t";
     text += std::to_string(i) + " " +
             printed("%.3g", s.largest_error_per_control[static_cast<std::size_t>(i)]);
   }
   text += "\n";
+  if (s.fallbacks > 0 && s.fallbacks < s.steps) {
+    text +=
+        "  largest |C*u - t| where the block solved: " + describe(s.largest_error_solved) + "\n";
+  }
   text += "  time per step, host path: median " + microseconds(s.host_step.median) + ", p99 " +
           microseconds(s.host_step.p99) + "\n";
   text += "  time per solve, core API: median " + microseconds(s.core_solve.median) + ", p99 " +
@@ -163,6 +172,9 @@ nlohmann::ordered_json summary_json(const RunSummary& s) {
                                      {"step", s.largest_error.step},
                                      {"control", s.largest_error.control}};
   out["largest_allocation_error_per_control"] = per_control;
+  out["largest_allocation_error_solved"] = {{"value", number(s.largest_error_solved.value)},
+                                            {"step", s.largest_error_solved.step},
+                                            {"control", s.largest_error_solved.control}};
   out["host_step_seconds"] = times(s.host_step);
   out["core_solve_seconds"] = times(s.core_solve);
   out["host_to_core_ratio"] = s.core_solve.median > 0.0

@@ -37,6 +37,7 @@ struct RunSummary {
   std::optional<std::size_t> first_fallback;
   std::map<std::int32_t, std::size_t> iteration_counts;  // iterations -> steps
   AllocationError largest_error;
+  AllocationError largest_error_solved;  // over the steps that did not fall back
   std::array<double, kEqualityCount> largest_error_per_control{};
   TimeStatistics host_step;   // the engine's step: inputs in, output method, output out
   TimeStatistics core_solve;  // the core API's solve of the same inputs

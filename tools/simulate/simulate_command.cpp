@@ -210,29 +210,37 @@ void register_simulate_command(CLI::App& app) {
                        ->add_option("--scenario", options->scenario,
                                     "the built-in scenario to run (default " +
                                         std::string(kDefaultScenario) + ")")
-                       ->check(CLI::Validator(check_scenario_name, "NAME"));
+                       ->check(CLI::Validator(check_scenario_name, ""))
+                       ->type_name("NAME");
   auto* input = command
                     ->add_option("--input", options->input,
                                  "recorded input signals, .csv or .jsonl (formats below)")
+                    ->type_name("FILE")
                     ->excludes(scenario);
   command
       ->add_option("--period", options->period,
                    "seconds per step of the recorded input (default 0.001: 1 kHz)")
-      ->check(CLI::Validator(check_period, "SECONDS"))
+      ->check(CLI::Validator(check_period, ""))
+      ->type_name("SECONDS")
       ->needs(input);
   command->add_option("--output", options->output, "one row per step, .csv or .jsonl")
-      ->check(CLI::Validator(check_output_name, "FILE"));
+      ->check(CLI::Validator(check_output_name, ""))
+      ->type_name("FILE");
   command->add_flag("--exact", options->exact,
                     "write every number of --output as a C99 hexadecimal float (%a)");
   command->add_flag("--diagnose", options->diagnose,
                     "add the core's view of each step to --output (columns below)");
-  command->add_option("--summary", options->summary, "also write the summary as JSON to FILE");
+  command->add_option("--summary", options->summary, "also write the summary as JSON to FILE")
+      ->type_name("FILE");
   command->add_option("--plot", options->plot, "draw the run into FILE.png")
-      ->check(CLI::Validator(check_plot_name, "FILE.png"));
+      ->check(CLI::Validator(check_plot_name, ""))
+      ->type_name("FILE.png");
   command->add_flag("-q,--quiet", options->quiet, "no progress bar and no summary on stderr");
-  command->add_option("--module", options->module,
-                      "the module to load (default: the one built with this tool" +
-                          (beside ? ", " + beside->string() : std::string()) + ")");
+  command
+      ->add_option("--module", options->module,
+                   "the module to load (default: the one built with this tool" +
+                       (beside ? ", " + beside->string() : std::string()) + ")")
+      ->type_name("PATH");
 
   command->callback([options] {
     if (options->list_scenarios) {

@@ -3,12 +3,15 @@
 namespace sfqp::simulate {
 
 const char* const kSimulateDescription =
+    "The main job: a simulation of the block in a model, on a built-in scenario or recorded "
+    "input";
+
+const char* const kSimulateFooter =
     "Simulates a model holding the block: the built module, loaded by file and\n"
     "stepped through the host engine once per input step, on a built-in 16-rotor\n"
     "scenario or on recorded input signals. Writes output 1 per step, a summary\n"
-    "and a plot.";
-
-const char* const kSimulateFooter =
+    "and a plot.\n"
+    "\n"
     "Examples:\n"
     "  sfqp simulate                      the default scenario, summary on standard error\n"
     "  sfqp simulate --summary summary.json --plot run.png --output run.csv\n"
