@@ -5,6 +5,7 @@ set -euo pipefail
 
 packages=(
   cmake ninja-build g++ clang clang-format valgrind
+  libclang-rt-dev  # clang's fuzzer and sanitizer runtimes, for the fuzz preset
   libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev libcli11-dev
   python3-matplotlib
   octave octave-dev

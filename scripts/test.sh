@@ -16,6 +16,13 @@ for preset in release sanitize; do
   ctest --preset "$preset"
 done
 
+# The fuzz targets, each run briefly (SFQP_FUZZ_SECONDS, 30 s by default) from
+# its committed corpus; scripts/fuzz-long.sh runs them for longer.
+echo "== fuzz build"
+cmake --preset fuzz
+cmake --build --preset fuzz
+ctest --preset fuzz
+
 # The core built for x86-64-v3 (AVX2) must give the same bits as the portable
 # build: the same tests in a build of its own, where the processor has AVX2.
 if grep -qw avx2 /proc/cpuinfo; then
