@@ -1,6 +1,8 @@
 #include "tests/block/module_under_test.h"
 
+#if !defined(_WIN32)
 #include <dlfcn.h>
+#endif
 
 #include <cstdio>
 #include <cstdlib>
@@ -18,6 +20,16 @@ std::shared_ptr<host::Module> loaded_module() {
   static const std::shared_ptr<host::Module> module = host::Module::load(module_path());
   return module;
 }
+
+#if defined(_WIN32)
+
+// A Windows module's records are not reachable by name: its only export is
+// mexFunction, and the loader offers no view of its static symbols.
+std::optional<ModuleRecords> find_module_records() {
+  return std::nullopt;
+}
+
+#else
 
 namespace {
 
@@ -63,6 +75,8 @@ std::optional<ModuleRecords> find_module_records() {
   return ModuleRecords{reinterpret_cast<ProblemData*>(bias + problem->second),
                        reinterpret_cast<SolverSettings*>(bias + settings->second)};
 }
+
+#endif
 
 std::vector<double> sizes_of(const mxArray* array) {
   if (array == nullptr || mxIsComplex(array) || mxGetM(array) != 40 || mxGetN(array) != 1) {

@@ -1,35 +1,35 @@
-% value = json_number(v): the double a JSON value of the data files stands for,
-% exactly. v is a number, a decimal string or a C99 hexadecimal float string
-% ("0x1.8p+1", "-0x0p+0", "nan", "inf"). Hexadecimal digits are scaled by
+% values = json_number(v): the doubles that JSON values of the data files stand
+% for, exactly, as a column. v is a number (or numeric array), a string, or a
+% cell array of strings; each string a decimal number or a C99 hexadecimal
+% float ("0x1.8p+1", "-0x0p+0", "nan", "inf"). Hexadecimal digits are scaled by
 % powers of two (at most 13 fraction digits: 52 bits), so every step is exact;
 % decimal strings go through str2double, which rounds correctly.
-function value = json_number(v)
+function values = json_number(v)
   if isnumeric(v) || islogical(v)
-    value = double(v);
+    values = double(v(:));
     return;
   end
-  text = lower(strtrim(v));
-  if isempty(regexp(text, '^[+-]?0x[0-9a-f]+(\.[0-9a-f]*)?p[+-]?[0-9]+$', 'once'))
-    value = str2double(text);
-    if isnan(value) && isempty(regexp(text, '^[+-]?nan$', 'once'))
-      error('json_number: "%s" is not a number', v);
+  texts = lower(strtrim(cellstr(v)));
+  texts = texts(:);
+  values = str2double(texts);
+  parts = regexp(texts, '^(?<sign>[+-]?)0x(?<whole>[0-9a-f]+)\.?(?<fraction>[0-9a-f]*)p(?<exponent>[+-]?[0-9]+)$', 'names', 'once');
+  hex = ~cellfun(@isempty, parts);
+  bad = ~hex & isnan(values) & cellfun(@isempty, regexp(texts, '^[+-]?nan$', 'once'));
+  if any(bad)
+    error('json_number: "%s" is not a number', texts{find(bad, 1)});
+  end
+  if any(hex)
+    parts = [parts{hex}];
+    fractions = regexprep({parts.fraction}, '0+$', '');
+    digits = cellfun(@numel, fractions);
+    if any(digits > 13)
+      error('json_number: a hexadecimal float has more digits than a double holds');
     end
-    return;
-  end
-  negative = text(1) == '-';
-  text = text(find(text == 'x') + 1:end);
-  [digits, exponent] = strtok(text, 'p');
-  [whole, fraction] = strtok(digits, '.');
-  fraction = regexprep(fraction(2:end), '0+$', '');
-  if numel(fraction) > 13
-    error('json_number: "%s" has more digits than a double holds', v);
-  end
-  mantissa = hex2dec(whole);
-  if ~isempty(fraction)
-    mantissa = mantissa + hex2dec(fraction) * 16 ^ -numel(fraction);
-  end
-  value = pow2(mantissa, str2double(exponent(2:end)));
-  if negative
-    value = -value;
+    fractions(digits == 0) = {'0'};
+    mantissas = hex2dec({parts.whole}) + hex2dec(fractions) .* 16 .^ -digits(:);
+    magnitudes = pow2(mantissas, str2double({parts.exponent})(:));
+    negative = strcmp({parts.sign}, '-')(:);
+    magnitudes(negative) = -magnitudes(negative);
+    values(hex) = magnitudes;
   end
 end

@@ -23,7 +23,7 @@ function sfqp_solve_results_test(problems_file, expected)
     problem = problems{n};
     want = wanted{n};
     name = sprintf('problem %d (%s)', n, want.name);
-    arguments = {reshape(values(problem.coupling), 4, 16), values(problem.target)};
+    arguments = {reshape(json_number(problem.coupling), 4, 16), json_number(problem.target)};
     if isfield(problem, 'weights')
       error('%s: sfqp_solve solves the block''s QP, whose weights are fixed', name);
     end
@@ -55,15 +55,6 @@ function sfqp_solve_results_test(problems_file, expected)
     end
   end
   printf('sfqp_solve: %d of %d problems bit-identical\n', numel(problems), numel(problems));
-end
-
-function v = values(entries)
-  if iscell(entries)
-    v = cellfun(@json_number, entries);
-  else
-    v = arrayfun(@json_number, entries);
-  end
-  v = v(:);
 end
 
 % A problem's settings start from the defaults, whose progress table is on;
