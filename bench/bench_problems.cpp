@@ -1,38 +1,39 @@
 #include "bench/bench_problems.h"
 
 #include <cstring>
-#include <fstream>
-#include <stdexcept>
 
 #include "solver/records.h"
 #include "solver/solve_qp.h"
-#include "tools/io/problem_json.h"
+#include "tools/problems/problem_generator.h"
 
 namespace sfqp::bench {
 
-std::vector<BenchProblem> load_bench_problems() {
-  const std::string path = SFQP_BENCH_PROBLEMS;
-  std::ifstream in(path);
-  if (!in) {
-    throw std::runtime_error("cannot open " + path);
+namespace {
+
+BenchProblem worked_case(const std::string& name, double diagonal, double target) {
+  BenchProblem entry{name, {}};
+  for (int i = 0; i < kEqualityCount; ++i) {
+    entry.problem.coupling[static_cast<std::size_t>(i + 4 * i)] = diagonal;
+    entry.problem.target[static_cast<std::size_t>(i)] = target;
   }
-  std::vector<BenchProblem> problems;
-  int number = 0;
-  for (std::string line; std::getline(in, line);) {
-    ++number;
-    if (line.empty()) {
-      continue;
+  return entry;
+}
+
+}  // namespace
+
+std::vector<BenchProblem> load_bench_problems() {
+  std::vector<BenchProblem> problems = {worked_case("zero", 0.0, 0.0),
+                                        worked_case("diag_half", 1.0, 0.5),
+                                        worked_case("diag_ten", 1.0, 10.0)};
+  for (const problems::Category category : problems::kAllCategories) {
+    const int count = category == problems::Category::limit ? kLimitProblems : kPerCategory;
+    for (const auto& generated :
+         problems::generate_range(category, kBenchSeed, 0, static_cast<std::uint64_t>(count))) {
+      BenchProblem entry{generated.name, {}};
+      entry.problem.coupling = generated.coupling;
+      entry.problem.target = generated.target;
+      problems.push_back(entry);
     }
-    auto parsed = io::parse_problem_line(line);
-    if (auto* error = std::get_if<std::string>(&parsed)) {
-      throw std::runtime_error(path + ":" + std::to_string(number) + ": " + *error);
-    }
-    auto& named = std::get<io::NamedProblem>(parsed);
-    // Problems with settings of their own exercise diagnostics, not speed.
-    if (named.problem.settings) {
-      continue;
-    }
-    problems.push_back({named.name.value_or("line " + std::to_string(number)), named.problem});
   }
   return problems;
 }

@@ -1,8 +1,11 @@
 // The fixed problem set of the benchmarks and the instruction counts: the
-// worked cases and the 16-rotor, Gaussian, scaled and degenerate problems of
-// the reference set, solved with the settings the block uses.
+// worked cases (the zero problem, the diagonal coupling with targets 0.5 and
+// 10) and problems of the project's seeded generator: 8 each of 16-rotor,
+// Gaussian, scaled and degenerate problems and 2 that run to the iteration
+// limit, all solved with the settings the block uses.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -10,12 +13,16 @@
 
 namespace sfqp::bench {
 
+inline constexpr std::uint64_t kBenchSeed = 6;  // the seed of the generated problems
+inline constexpr int kPerCategory = 8;
+inline constexpr int kLimitProblems = 2;
+
 struct BenchProblem {
   std::string name;
   api::Problem problem;
 };
 
-// Every problem of the set that solves with the block's settings, in file order.
+// The whole set, worked cases first, then the generated problems by category.
 std::vector<BenchProblem> load_bench_problems();
 
 // Writes the problem into the solver's records as the block's output step does
