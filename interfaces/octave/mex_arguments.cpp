@@ -3,8 +3,6 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "api/core_api.h"
-
 namespace sfqp::octave {
 
 void raise(const char* identifier, const std::string& message) {
@@ -66,7 +64,7 @@ void read_vector(const mxArray* array, const char* name, std::size_t length, dou
   std::memcpy(out, mxGetPr(array), length * sizeof(double));
 }
 
-void apply_options(const mxArray* options, SolverSettings& settings) {
+void apply_options(const mxArray* options, api::Problem& problem) {
   if (!mxIsStruct(options) || mxGetNumberOfElements(options) != 1) {
     raise("sfqp:options", "options must be a scalar struct of setting names and values, got " +
                               describe_array(options));
@@ -75,13 +73,26 @@ void apply_options(const mxArray* options, SolverSettings& settings) {
   for (int field = 0; field < count; ++field) {
     const std::string name = mxGetFieldNameByNumber(options, field);
     const mxArray* value = mxGetFieldByNumber(options, 0, field);
-    if (value == nullptr || !(mxIsNumeric(value) || mxIsLogical(value)) || mxIsComplex(value) ||
-        mxIsSparse(value) || mxGetNumberOfElements(value) != 1) {
-      raise("sfqp:options",
-            "options." + name + " must be a real scalar, got " +
-                (value == nullptr ? std::string("nothing") : describe_array(value)));
+    const std::string label = "options." + name;
+    if (value == nullptr) {
+      raise("sfqp:options", label + " has no value");
     }
-    if (auto error = api::apply_setting(settings, name, mxGetScalar(value))) {
+    if (name == "error_weight") {
+      read_vector(value, label.c_str(), problem.error_weight);
+      continue;
+    }
+    if (name == "effort_weight") {
+      read_vector(value, label.c_str(), problem.effort_weight);
+      continue;
+    }
+    if (!(mxIsNumeric(value) || mxIsLogical(value)) || mxIsComplex(value) || mxIsSparse(value) ||
+        mxGetNumberOfElements(value) != 1) {
+      raise("sfqp:options", label + " must be a real scalar, got " + describe_array(value));
+    }
+    if (!problem.settings) {
+      problem.settings = api::block_settings();
+    }
+    if (auto error = api::apply_setting(*problem.settings, name, mxGetScalar(value))) {
       raise("sfqp:options", "options: " + *error);
     }
   }

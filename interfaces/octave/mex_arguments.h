@@ -10,7 +10,7 @@
 #include <cstddef>
 #include <string>
 
-#include "solver/records.h"
+#include "api/core_api.h"
 
 namespace sfqp::octave {
 
@@ -32,8 +32,9 @@ void read_vector(const mxArray* array, const char* name, std::array<double, N>& 
   read_vector(array, name, N, out.data());
 }
 
-// Overrides settings with the fields of a scalar struct, one setting a field;
-// each value a real numeric or logical scalar.
-void apply_options(const mxArray* options, SolverSettings& settings);
+// Applies the fields of a scalar struct to a problem: error_weight (4) and
+// effort_weight (16) replace the block's weights; any other field is a solver
+// setting (a real numeric or logical scalar) applied over the block's settings.
+void apply_options(const mxArray* options, api::Problem& problem);
 
 }  // namespace sfqp::octave

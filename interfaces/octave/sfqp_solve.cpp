@@ -9,7 +9,9 @@
 // the solver did not compute it: it does so only at convergence or while the
 // progress table prints), gap, eq_residual_sq and ineq_residual_sq. options is
 // a scalar struct whose fields are solver setting names (iteration_limit,
-// print_progress, ...); settings it does not name keep the block's values.
+// print_progress, ...) or the weights error_weight (4) and effort_weight (16);
+// what it does not name keeps the block's values (the default settings with the
+// progress table off, weights 40000 and 1).
 #include <mex.h>
 
 #include <cstring>
@@ -66,9 +68,7 @@ extern "C" void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray* 
                             problem.coupling.data());
   sfqp::octave::read_vector(prhs[1], "t", problem.target);
   if (nrhs == 3) {
-    sfqp::SolverSettings settings = sfqp::api::block_settings();
-    sfqp::octave::apply_options(prhs[2], settings);
-    problem.settings = settings;
+    sfqp::octave::apply_options(prhs[2], problem);
   }
 
   // Progress and diagnostic lines go to Octave's console through its mexPrintf.

@@ -26,6 +26,10 @@ function sfqp_solve_arguments_test()
   assert(limited.iterations == 0 && ~limited.converged && isnan(limited.objv));
   printed = evalc('sfqp_solve(C, t, struct(''print_progress'', true));');
   assert(~isempty(printed), 'print_progress prints the progress table');
+  [heavy_u, heavy] = sfqp_solve(C, t, struct('effort_weight', 100 * ones(16, 1), ...
+                                               'error_weight', [1 1 1 1]));
+  assert(norm(heavy_u) < norm(u), 'heavier effort weights give smaller commands');
+  assert(norm(heavy.e) > norm(info.e), 'lighter error weights give larger errors');
   [quiet_u, quiet] = sfqp_solve(C, t, struct());
   expect_same_bits(quiet_u, u, 'empty options');
   assert(quiet.iterations == info.iterations);
@@ -70,6 +74,10 @@ function sfqp_solve_arguments_test()
     'sfqp_solve(C, t, struct(''print_progress'', NaN))', ...
         'sfqp_solve: options: setting "print_progress" must be a whole number within the 32-bit integer range'
     'sfqp_solve(C, t, struct(''nonsense'', 1))', 'sfqp_solve: options: unknown setting "nonsense"'
+    'sfqp_solve(C, t, struct(''error_weight'', [1 2 3]))', ...
+        'sfqp_solve: options.error_weight must be a real double vector of 4 elements, got a 1x3 double'
+    'sfqp_solve(C, t, struct(''effort_weight'', int8(ones(16, 1))))', ...
+        'sfqp_solve: options.effort_weight must be a real double vector of 16 elements, got a 16x1 int8'
   };
   for k = 1:rows(cases)
     expect_error(cases{k, 1}, cases{k, 2});

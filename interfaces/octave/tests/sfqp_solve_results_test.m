@@ -24,11 +24,8 @@ function sfqp_solve_results_test(problems_file, expected)
     want = wanted{n};
     name = sprintf('problem %d (%s)', n, want.name);
     arguments = {reshape(json_number(problem.coupling), 4, 16), json_number(problem.target)};
-    if isfield(problem, 'weights')
-      error('%s: sfqp_solve solves the block''s QP, whose weights are fixed', name);
-    end
-    if isfield(problem, 'settings')
-      arguments{3} = settings_of(problem.settings);
+    if isfield(problem, 'settings') || isfield(problem, 'weights')
+      arguments{3} = options_of(problem);
     end
     console = evalc('[u, info] = sfqp_solve(arguments{:});');
 
@@ -59,10 +56,18 @@ end
 
 % A problem's settings start from the defaults, whose progress table is on;
 % sfqp_solve's start from the block's, whose table is off.
-function options = settings_of(settings)
-  options = struct('print_progress', 1);
-  for field = fieldnames(settings)'
-    options.(field{1}) = json_number(settings.(field{1}));
+function options = options_of(problem)
+  options = struct();
+  if isfield(problem, 'settings')
+    options.print_progress = 1;
+    for field = fieldnames(problem.settings)'
+      options.(field{1}) = json_number(problem.settings.(field{1}));
+    end
+  end
+  if isfield(problem, 'weights')
+    for field = fieldnames(problem.weights)'
+      options.(field{1}) = json_number(problem.weights.(field{1}));
+    end
   end
 end
 
