@@ -4,6 +4,7 @@ the four virtual controls, the demanded and the achieved value, with the steps
 at which the block fell back to zeros marked.
 
 Usage: plot_run.py RUN OUT.png [--title TEXT] [--labels L0 L1 L2 L3]
+                   [--mark TIME LABEL]...
 
 RUN is the output of `sfqp simulate --diagnose --output RUN` (.csv or .jsonl,
 with or without --exact). `sfqp simulate --plot OUT.png` runs this script.
@@ -88,7 +89,7 @@ def fallback_spans(times, iterations):
     return spans
 
 
-def plot(run, out, title, labels):
+def plot(run, out, title, labels, marks):
     times = run["time"]
     spans = fallback_spans(times, run["iterations"])
     fallbacks = sum(1 for count in run["iterations"] if count > BUDGET)
@@ -128,8 +129,13 @@ def plot(run, out, title, labels):
 
     for ax in axes:
         ax.grid(True, linewidth=0.3, alpha=0.6)
+        for time, _ in marks:
+            ax.axvline(time, color="dimgrey", linestyle=":", linewidth=1.2)
         for start, end in spans:
             ax.axvspan(start, end, color="tab:red", alpha=0.25, linewidth=0)
+    for time, label in marks:
+        commands.annotate(label, (time, 1.0), xytext=(3, -2), textcoords="offset points",
+                          fontsize=8, color="dimgrey", va="top")
     axes[-1].set_xlabel("time [s]")
 
     marked = (f"{fallbacks} steps fell back to zeros (shaded red)" if fallbacks
@@ -146,8 +152,11 @@ def main():
     parser.add_argument("--title", default="sfqp simulate")
     parser.add_argument("--labels", nargs=CONTROLS, default=[f"t{i}" for i in range(CONTROLS)],
                         help="axis labels of the four virtual controls")
+    parser.add_argument("--mark", nargs=2, action="append", default=[],
+                        metavar=("TIME", "LABEL"), help="mark an event at TIME seconds")
     args = parser.parse_args()
-    plot(read_run(args.run), args.out, args.title, args.labels)
+    marks = [(float(time), label) for time, label in args.mark]
+    plot(read_run(args.run), args.out, args.title, args.labels, marks)
 
 
 if __name__ == "__main__":

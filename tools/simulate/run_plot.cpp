@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <vector>
 
@@ -22,6 +23,11 @@ std::optional<std::string> draw_plot(const PlotRequest& request) {
       kPlotPython,          "-c",      kPlotScript,   request.run.string(),
       request.png.string(), "--title", request.title, "--labels"};
   arguments.insert(arguments.end(), request.labels.begin(), request.labels.end());
+  for (const auto& [time, label] : request.marks) {
+    char seconds[32];
+    std::snprintf(seconds, sizeof seconds, "%.17g", time);
+    arguments.insert(arguments.end(), {"--mark", seconds, label});
+  }
   std::vector<char*> argv;
   for (auto& argument : arguments) {
     argv.push_back(argument.data());

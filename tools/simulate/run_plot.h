@@ -6,6 +6,8 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "solver/records.h"
 
@@ -20,7 +22,8 @@ struct PlotRequest {
   std::filesystem::path run;  // the run, written with diagnostics (CSV)
   std::filesystem::path png;
   std::string title;
-  std::array<std::string, kEqualityCount> labels;  // the four virtual controls
+  std::array<std::string, kEqualityCount> labels;     // the four virtual controls
+  std::vector<std::pair<double, std::string>> marks;  // (time in s, label) of events
 };
 
 // Runs the script; returns what went wrong, or nothing when the picture is written.

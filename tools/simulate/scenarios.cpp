@@ -123,16 +123,36 @@ StepInput yaw_sweep_step(double t) {
 
 constexpr double kOneKilohertz = 0.001;
 
+constexpr std::array<ScenarioEvent, 1> kManoeuvreEvents = {
+    {{kManoeuvreFailureTime, "rotor 3 fails"}}};
+constexpr std::array<ScenarioEvent, kFailureOrder.size()> kFailureEvents = {{
+    {0.5, "0 fails"},
+    {1.0, "8"},
+    {1.5, "4"},
+    {2.0, "12"},
+    {2.5, "2"},
+    {3.0, "10"},
+    {3.5, "6"},
+    {4.0, "14"},
+    {4.5, "1"},
+    {5.0, "9"},
+    {5.5, "5"},
+}};
+
 constexpr std::array<Scenario, 4> kScenarios = {{
     {kDefaultScenario,
      "10 s at 1 kHz: hover, roll/pitch/yaw demands (some beyond reach), rotor 3 fails at 5 s",
-     kOneKilohertz, 10000, manoeuvre_step},
-    {"hover", "2 s at 1 kHz of steady hover", kOneKilohertz, 2000, hover_only_step},
+     kOneKilohertz, 10000, manoeuvre_step, kManoeuvreEvents},
+    {"hover", "2 s at 1 kHz of steady hover", kOneKilohertz, 2000, hover_only_step, {}},
     {"rotor-failures",
      "6 s at 1 kHz: a rotor fails every 0.5 s until five are left, too few to hover", kOneKilohertz,
-     6000, rotor_failures_step},
-    {"yaw-sweep", "5 s at 1 kHz: hover with a yaw demand growing to 4 N m, past the limit",
-     kOneKilohertz, 5000, yaw_sweep_step},
+     6000, rotor_failures_step, kFailureEvents},
+    {"yaw-sweep",
+     "5 s at 1 kHz: hover with a yaw demand growing to 4 N m, past the limit",
+     kOneKilohertz,
+     5000,
+     yaw_sweep_step,
+     {}},
 }};
 
 }  // namespace

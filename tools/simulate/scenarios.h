@@ -19,12 +19,19 @@
 
 namespace sfqp::simulate {
 
+// Something that happens to the vehicle, marked on the plot.
+struct ScenarioEvent {
+  double time;  // s
+  std::string_view label;
+};
+
 struct Scenario {
   std::string_view name;
   std::string_view description;  // one line, for --list-scenarios
   double period;                 // s per step
   std::size_t steps;
   StepInput (*step_at)(double time);  // the inputs at time s
+  std::span<const ScenarioEvent> events;
 };
 
 inline constexpr std::string_view kDefaultScenario = "manoeuvre";

@@ -54,6 +54,7 @@ struct RunSource {
   double period = 0.0;
   std::string description;  // "scenario manoeuvre", "input FILE"
   std::array<std::string, kEqualityCount> labels;
+  std::vector<std::pair<double, std::string>> marks;
 };
 
 [[noreturn]] void fail(const std::string& message, ExitCode code = exit_bad_input) {
@@ -80,10 +81,15 @@ void print_scenarios() {
 RunSource load_source(const SimulateOptions& options) {
   if (options.input.empty()) {
     const Scenario* scenario = find_scenario(options.scenario);
-    return {scenario_inputs(*scenario),
-            scenario->period,
-            "scenario " + std::string(scenario->name),
-            {"thrust [N]", "roll [N m]", "pitch [N m]", "yaw [N m]"}};
+    RunSource source{scenario_inputs(*scenario),
+                     scenario->period,
+                     "scenario " + std::string(scenario->name),
+                     {"thrust [N]", "roll [N m]", "pitch [N m]", "yaw [N m]"},
+                     {}};
+    for (const ScenarioEvent& event : scenario->events) {
+      source.marks.emplace_back(event.time, std::string(event.label));
+    }
+    return source;
   }
   auto read = read_recorded_input(options.input);
   if (auto* error = std::get_if<ReadError>(&read)) {
@@ -92,7 +98,8 @@ RunSource load_source(const SimulateOptions& options) {
   return {std::move(std::get<StepInputs>(read)),
           options.period,
           "input " + options.input,
-          {"t0", "t1", "t2", "t3"}};
+          {"t0", "t1", "t2", "t3"},
+          {}};
 }
 
 std::string module_path(const SimulateOptions& options) {
@@ -152,8 +159,9 @@ void simulate(const SimulateOptions& options) {
 
   if (plot_writer) {
     plot_writer->commit();
-    if (auto error = draw_plot({plot_data->path, options.plot,
-                                "sfqp simulate: " + source.description, source.labels})) {
+    if (auto error =
+            draw_plot({plot_data->path, options.plot, "sfqp simulate: " + source.description,
+                       source.labels, source.marks})) {
       fail(*error);
     }
   }
