@@ -180,17 +180,8 @@ struct SimStruct_tag {
 inline const char* ssGetModelName(const SimStruct* S) {
   return S->modelName;
 }
-inline const char* ssGetPath(const SimStruct* S) {
-  return S->path;
-}
-inline SimStruct* ssGetRootSS(const SimStruct* S) {
-  return S->root;
-}
 inline ssMdlInfo* ssGetMdlInfoPtr(const SimStruct* S) {
   return S->mdlInfo;
-}
-inline int ssGetSimMode(const SimStruct* S) {
-  return S->mdlInfo->simMode;
 }
 
 // Stores the address of a static text as the root's error status; the host
@@ -199,9 +190,6 @@ inline void ssSetErrorStatus(SimStruct* S, const char* message) {
   SimStruct* root = S->root;
   root->errorStatus = message;
   root->mdlInfo->flags &= ~kMdlInfoFlagClearedByErrorStatus;
-}
-inline const char* ssGetErrorStatus(const SimStruct* S) {
-  return S->root->errorStatus;
 }
 
 // --- Sizes ---------------------------------------------------------------------
@@ -213,9 +201,6 @@ inline int ssGetNumSFcnParams(const SimStruct* S) {
 }
 inline int ssGetSFcnParamsCount(const SimStruct* S) {
   return S->sfcnParamsCount;
-}
-inline const mxArray* ssGetSFcnParam(const SimStruct* S, int index) {
-  return S->sfcnParams[index];
 }
 inline void ssSetNumContStates(SimStruct* S, int n) {
   S->sizes[ss_size::kNumContStates] = n;

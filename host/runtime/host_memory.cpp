@@ -13,7 +13,8 @@ HostMemory& process_memory() {
   return memory;
 }
 
-HostMemory* current = nullptr;
+// Per thread, so that models stepping on different threads keep their own.
+thread_local HostMemory* current = nullptr;
 
 }  // namespace
 
