@@ -19,33 +19,33 @@ std::runtime_error file_error(const std::filesystem::path& path, const char* wha
 PartialFile::PartialFile(std::filesystem::path destination) : destination_(std::move(destination)) {
   partial_ = destination_;
   partial_ += ".partial";
-  file_ = std::fopen(partial_.c_str(), "wb");
-  if (file_ == nullptr) {
-    throw file_error(destination_, "cannot create", errno);
+  errno = 0;
+  file_.open(partial_, std::ios::binary | std::ios::trunc);
+  if (!file_.is_open()) {
+    throw file_error(destination_, "cannot create", errno != 0 ? errno : EIO);
   }
+  open_ = true;
 }
 
 PartialFile::~PartialFile() {
-  if (file_ != nullptr) {
-    std::fclose(file_);
+  if (open_) {
+    file_.close();
     std::error_code ignored;
     std::filesystem::remove(partial_, ignored);
   }
 }
 
 void PartialFile::write(std::string_view text) {
-  if (!failed_ && std::fwrite(text.data(), 1, text.size(), file_) != text.size()) {
-    failed_ = true;
-  }
+  file_.write(text.data(), static_cast<std::streamsize>(text.size()));
 }
 
 void PartialFile::commit() {
-  const bool written = !failed_ && std::fflush(file_) == 0;
+  errno = 0;
+  file_.close();
   const int write_error = errno;
-  const bool closed = std::fclose(file_) == 0;
-  file_ = nullptr;
+  open_ = false;
   std::error_code error;
-  if (!written || !closed) {
+  if (!file_) {
     std::filesystem::remove(partial_, error);
     throw file_error(destination_, "cannot write", write_error != 0 ? write_error : EIO);
   }

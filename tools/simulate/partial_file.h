@@ -3,8 +3,8 @@
 // it was and never a half-written one.
 #pragma once
 
-#include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <string_view>
 
 namespace sfqp::simulate {
@@ -25,8 +25,8 @@ class PartialFile {
  private:
   std::filesystem::path destination_;
   std::filesystem::path partial_;
-  std::FILE* file_ = nullptr;
-  bool failed_ = false;
+  std::ofstream file_;
+  bool open_ = false;
 };
 
 // Writes text to path through a PartialFile.

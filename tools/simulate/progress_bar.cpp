@@ -1,6 +1,10 @@
 #include "tools/simulate/progress_bar.h"
 
+#if defined(_WIN32)
+#include <io.h>
+#else
 #include <unistd.h>
+#endif
 
 #include <algorithm>
 #include <string>
@@ -14,12 +18,18 @@ constexpr double kLongRunSeconds = 1.0;     // show the bar when the run looks l
 constexpr auto kRedrawInterval = std::chrono::milliseconds(100);
 constexpr std::size_t kBarWidth = 40;
 
+bool is_terminal(std::FILE* stream) {
+#if defined(_WIN32)
+  return _isatty(_fileno(stream)) != 0;
+#else
+  return isatty(fileno(stream)) != 0;
+#endif
+}
+
 }  // namespace
 
 ProgressBar::ProgressBar(std::size_t total, bool enabled, std::FILE* stream)
-    : total_(total),
-      enabled_(enabled && total > 0 && isatty(fileno(stream)) != 0),
-      stream_(stream) {}
+    : total_(total), enabled_(enabled && total > 0 && is_terminal(stream)), stream_(stream) {}
 
 ProgressBar::~ProgressBar() {
   finish();

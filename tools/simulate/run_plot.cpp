@@ -1,5 +1,6 @@
 #include "tools/simulate/run_plot.h"
 
+#if !defined(_WIN32)
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -10,8 +11,18 @@
 #include <vector>
 
 extern char** environ;
+#endif
 
 namespace sfqp::simulate {
+
+#if defined(_WIN32)
+
+std::optional<std::string> draw_plot(const PlotRequest&) {
+  return std::string("--plot needs ") + kPlotPython +
+         " with python3-matplotlib: run the Linux build of the tool";
+}
+
+#else
 
 std::optional<std::string> draw_plot(const PlotRequest& request) {
   if (access(kPlotPython, X_OK) != 0) {
@@ -50,5 +61,7 @@ std::optional<std::string> draw_plot(const PlotRequest& request) {
   }
   return std::nullopt;
 }
+
+#endif
 
 }  // namespace sfqp::simulate

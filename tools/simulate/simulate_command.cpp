@@ -1,7 +1,6 @@
 #include "tools/simulate/simulate_command.h"
 
-#include <unistd.h>
-
+#include <chrono>
 #include <cmath>
 #include <filesystem>
 #include <iostream>
@@ -131,8 +130,9 @@ void simulate(const SimulateOptions& options) {
   std::optional<RemovedAtExit> plot_data;
   std::optional<RunWriter> plot_writer;
   if (!options.plot.empty()) {
+    const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
     plot_data.emplace(RemovedAtExit{fs::temp_directory_path() /
-                                    ("sfqp-simulate-" + std::to_string(getpid()) + ".csv")});
+                                    ("sfqp-simulate-" + std::to_string(stamp) + ".csv")});
     plot_writer.emplace(plot_data->path, WriterOptions{FileFormat::csv, false, true});
   }
 
