@@ -26,4 +26,10 @@ fi
 if [ "${1:-}" = "--prepare" ]; then
   exit 0
 fi
+
+# A wine server started by the program would inherit its output pipes, and a
+# test runner waits for those to close: seconds after every test. So one is
+# started here with no pipes, kept a few seconds past its last program, which
+# lets a run of tests share it. When one is already running this one just exits.
+wineserver -p5 </dev/null >/dev/null 2>&1 || true
 exec wine "$@"
