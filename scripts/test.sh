@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Runs every test suite from a fresh machine: installs what is missing, then
-# builds and tests the release and sanitizer builds.
+# builds and tests the release and sanitizer builds (the Octave suites run in
+# both) and the Windows build, whose tests run under wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -22,6 +23,11 @@ echo "== fuzz build"
 cmake --preset fuzz
 cmake --build --preset fuzz
 ctest --preset fuzz
+
+echo "== windows build (tests under wine)"
+cmake --preset windows
+cmake --build --preset windows
+ctest --preset windows
 
 # The core built for x86-64-v3 (AVX2) must give the same bits as the portable
 # build: the same tests in a build of its own, where the processor has AVX2.

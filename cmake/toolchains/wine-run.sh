@@ -27,9 +27,12 @@ if [ "${1:-}" = "--prepare" ]; then
   exit 0
 fi
 
-# A wine server started by the program would inherit its output pipes, and a
-# test runner waits for those to close: seconds after every test. So one is
-# started here with no pipes, kept a few seconds past its last program, which
-# lets a run of tests share it. When one is already running this one just exits.
-wineserver -p5 </dev/null >/dev/null 2>&1 || true
+# Wine's server and its service processes, when a program starts them, inherit
+# the program's output pipes, and a test runner waits for those to close: for
+# seconds after every program. So they are started here with no pipes, the
+# server kept a few seconds past its last program so that a run of tests
+# shares it. (wineserver exits with 2 when one is already running.)
+if wineserver -p5 </dev/null >/dev/null 2>&1; then
+  wine wineboot </dev/null >/dev/null 2>&1 || true
+fi
 exec wine "$@"
