@@ -48,6 +48,20 @@ using LaneMask = std::int64_t __attribute__((vector_size(4 * sizeof(std::int64_t
   return less(b, a);
 }
 
+// Whether any lane of the mask is set.
+[[gnu::always_inline]] inline bool any(LaneMask mask) {
+  using PairMask = std::int64_t __attribute__((vector_size(2 * sizeof(std::int64_t))));
+  const PairMask both =
+      __builtin_shufflevector(mask, mask, 0, 1) | __builtin_shufflevector(mask, mask, 2, 3);
+  return (both[0] | both[1]) != 0;
+}
+
+// sum + terms[0] + terms[1] + terms[2] + terms[3], added one at a time in
+// lane order: a sum in index order continued over four more entries.
+[[gnu::always_inline]] inline double add_in_order(double sum, Lanes terms) {
+  return (((sum + terms[0]) + terms[1]) + terms[2]) + terms[3];
+}
+
 // Lane-wise mask ? a : b, written with bit operations so that no build turns
 // it into a branch per lane.
 [[gnu::always_inline]] inline Lanes select(LaneMask mask, Lanes a, Lanes b) {

@@ -1,66 +1,76 @@
 // Every sum runs in index order from the value stated; every product and
-// difference is rounded on its own.
+// difference is rounded on its own. Independent entries run four at a time in
+// lanes (kkt/lanes.h), each keeping its own order; a sum over entries adds the
+// lanes one at a time, in index order.
 #include "solver/operators.h"
 
+#include "kkt/lanes.h"
 #include "solver/records.h"
 
 namespace sfqp {
 
+using kkt::add_in_order;
+using kkt::Lanes;
+using kkt::load;
+using kkt::splat;
+using kkt::store;
+
 namespace {
 
-inline double c(int i, int j) {
-  return problem_data.coupling[i + 4 * j];
+// Column j of the coupling: c(0, j)..c(3, j), stored together.
+const double* coupling_column(int j) {
+  return &problem_data.coupling[4 * j];
 }
 
 }  // namespace
 
-// Row i: in[i] minus c(i, j)*in[4+j] for j = 0..15.
+// Row i (lane i): in[i] minus c(i, j)*in[4+j] for j = 0..15.
 void neg_A_times(double* out4, const double* in20) {
-  for (int i = 0; i < kEqualityCount; ++i) {
-    double acc = in20[i];
-    for (int j = 0; j < kEffortCount; ++j) {
-      acc = acc - c(i, j) * in20[kStackU + j];
-    }
-    out4[i] = acc;
+  Lanes acc = load(in20);
+  for (int j = 0; j < kEffortCount; ++j) {
+    acc = acc - load(coupling_column(j)) * splat(in20[kStackU + j]);
   }
+  store(out4, acc);
 }
 
-// Column j: ((-(c0*in0) - c1*in1) - c2*in2) - c3*in3; the e part is copied.
+// Column j (lanes j..j+3): ((-(c0*in0) - c1*in1) - c2*in2) - c3*in3; the e
+// part is copied. Four coupling columns are transposed into rows of lanes.
 void neg_At_times(double* out20, const double* in4) {
-  for (int i = 0; i < kErrorCount; ++i) {
-    out20[i] = in4[i];
-  }
-  for (int j = 0; j < kEffortCount; ++j) {
-    double acc = -(c(0, j) * in4[0]);
-    for (int i = 1; i < kEqualityCount; ++i) {
-      acc = acc - c(i, j) * in4[i];
+  store(out20, load(in4));
+  for (int j = 0; j < kEffortCount; j += 4) {
+    Lanes rows[4];
+    for (int c = 0; c < 4; ++c) {
+      rows[c] = load(coupling_column(j + c));
     }
-    out20[kStackU + j] = acc;
+    kkt::transpose(rows);
+    Lanes acc = -(rows[0] * splat(in4[0]));
+    for (int i = 1; i < kEqualityCount; ++i) {
+      acc = acc - rows[i] * splat(in4[i]);
+    }
+    store(&out20[kStackU + j], acc);
   }
 }
 
 void neg_G_times(double* out32, const double* in20) {
-  for (int j = 0; j < kEffortCount; ++j) {
-    out32[j] = in20[kStackU + j];
-    out32[kEffortCount + j] = -in20[kStackU + j];
+  for (int j = 0; j < kEffortCount; j += 4) {
+    const Lanes u = load(&in20[kStackU + j]);
+    store(&out32[j], u);
+    store(&out32[kEffortCount + j], -u);
   }
 }
 
 void neg_Gt_times(double* out20, const double* in32) {
-  for (int i = 0; i < kErrorCount; ++i) {
-    out20[i] = 0.0;
-  }
-  for (int j = 0; j < kEffortCount; ++j) {
-    out20[kStackU + j] = in32[j] - in32[kEffortCount + j];
+  store(out20, splat(0.0));
+  for (int j = 0; j < kEffortCount; j += 4) {
+    store(&out20[kStackU + j], load(&in32[j]) - load(&in32[kEffortCount + j]));
   }
 }
 
 void P_times(double* out20, const double* in20) {
-  for (int i = 0; i < kErrorCount; ++i) {
-    out20[i] = (problem_data.error_weight[i] * 2.0) * in20[i];
-  }
-  for (int j = 0; j < kEffortCount; ++j) {
-    out20[kStackU + j] = (problem_data.effort_weight[j] * 2.0) * in20[kStackU + j];
+  store(out20, (load(problem_data.error_weight) * 2.0) * load(in20));
+  for (int j = 0; j < kEffortCount; j += 4) {
+    store(&out20[kStackU + j],
+          (load(&problem_data.effort_weight[j]) * 2.0) * load(&in20[kStackU + j]));
   }
 }
 
@@ -85,8 +95,8 @@ void fill_b() {
 
 double duality_gap() {
   double sum = 0.0;
-  for (int i = 0; i < kInequalityCount; ++i) {
-    sum = sum + workspace.s[i] * workspace.z[i];
+  for (int i = 0; i < kInequalityCount; i += 4) {
+    sum = add_in_order(sum, load(&workspace.s[i]) * load(&workspace.z[i]));
   }
   return sum;
 }
@@ -95,12 +105,12 @@ double objective_value() {
   double* const t = workspace.kkt_residual;
   P_times(t, workspace.x);
   double sum = 0.0;
-  for (int i = 0; i < kUnknownCount; ++i) {
-    sum = sum + t[i] * workspace.x[i];
+  for (int i = 0; i < kUnknownCount; i += 4) {
+    sum = add_in_order(sum, load(&t[i]) * load(&workspace.x[i]));
   }
   sum = sum * 0.5;
-  for (int i = 0; i < kUnknownCount; ++i) {
-    sum = sum + workspace.q[i] * workspace.x[i];
+  for (int i = 0; i < kUnknownCount; i += 4) {
+    sum = add_in_order(sum, load(&workspace.q[i]) * load(&workspace.x[i]));
   }
   return sum + 0.0;
 }
@@ -108,21 +118,19 @@ double objective_value() {
 double eq_residual() {
   double* const r = workspace.kkt_residual;
   neg_A_times(r, workspace.x);
-  double sum = 0.0;
-  for (int i = 0; i < kEqualityCount; ++i) {
-    r[i] = r[i] + workspace.b[i];
-    sum = sum + r[i] * r[i];
-  }
-  return sum;
+  const Lanes residual = load(r) + load(workspace.b);
+  store(r, residual);
+  return add_in_order(0.0, residual * residual);
 }
 
 double ineq_residual() {
   double* const r = workspace.kkt_residual;
   neg_G_times(r, workspace.x);
   double sum = 0.0;
-  for (int i = 0; i < kInequalityCount; ++i) {
-    r[i] = (workspace.h[i] - workspace.s[i]) + r[i];
-    sum = sum + r[i] * r[i];
+  for (int i = 0; i < kInequalityCount; i += 4) {
+    const Lanes residual = (load(&workspace.h[i]) - load(&workspace.s[i])) + load(&r[i]);
+    store(&r[i], residual);
+    sum = add_in_order(sum, residual * residual);
   }
   return sum;
 }

@@ -7,10 +7,19 @@
 #include "kkt/kkt_factor.h"
 #include "kkt/kkt_refine.h"
 #include "kkt/kkt_solve.h"
+#include "kkt/lanes.h"
 #include "solver/operators.h"
 #include "solver/records.h"
 
 namespace sfqp {
+
+using kkt::add_in_order;
+using kkt::any;
+using kkt::greater;
+using kkt::Lanes;
+using kkt::load;
+using kkt::splat;
+using kkt::store;
 
 namespace {
 
@@ -24,22 +33,38 @@ const double* dz() {
   return &workspace.direction[kStackZ];
 }
 
+// The step rule over one block of 32 entries: wherever v[i]*m > dv[i], m
+// becomes dv[i]/v[i], entry after entry. Four entries are tested at once with
+// the m they start from; a block of four in which none changes m is exactly
+// what the entry-by-entry rule would have done, and a block in which one does
+// is run entry by entry.
+void lower_step_bound(const double* v, const double* dv, double& m) {
+  for (int i = 0; i < kInequalityCount; i += 4) {
+    if (any(greater(load(&v[i]) * splat(m), load(&dv[i])))) {
+      for (int k = i; k < i + 4; ++k) {
+        if (v[k] * m > dv[k]) {
+          m = dv[k] / v[k];
+        }
+      }
+    }
+  }
+}
+
 // Largest step, at most 1, that lets no s or z entry lose more than the
 // fraction f of its value along direction. The comparison is in multiplied
 // form, so a division happens only when the running minimum changes.
 double step_to_boundary(double f) {
   double m = 0.0;
-  for (int i = 0; i < kInequalityCount; ++i) {
-    if (workspace.s[i] * m > ds()[i]) {
-      m = ds()[i] / workspace.s[i];
-    }
-  }
-  for (int i = 0; i < kInequalityCount; ++i) {
-    if (workspace.z[i] * m > dz()[i]) {
-      m = dz()[i] / workspace.z[i];
-    }
-  }
+  lower_step_bound(workspace.s, ds(), m);
+  lower_step_bound(workspace.z, dz(), m);
   return m > -f ? 1.0 : -f / m;
+}
+
+// v[i] := alpha*d[i] + v[i] for count entries (a multiple of 4).
+void step_along(double* v, const double* d, int count, double alpha) {
+  for (int i = 0; i < count; i += 4) {
+    store(&v[i], splat(alpha) * load(&d[i]) + load(&v[i]));
+  }
 }
 
 void print_progress_row(int iteration, double alpha) {
@@ -127,52 +152,50 @@ void affine_rhs() {
   double* const t = workspace.kkt_residual;
   neg_At_times(&rhs[kStackX], workspace.y);
   neg_Gt_times(t, workspace.z);
-  for (int i = 0; i < kUnknownCount; ++i) {
-    rhs[kStackX + i] = t[i] + rhs[kStackX + i];
+  for (int i = 0; i < kUnknownCount; i += 4) {
+    store(&rhs[kStackX + i], load(&t[i]) + load(&rhs[kStackX + i]));
   }
   P_times(t, workspace.x);
-  for (int i = 0; i < kUnknownCount; ++i) {
-    rhs[kStackX + i] = rhs[kStackX + i] - (t[i] + workspace.q[i]);
+  for (int i = 0; i < kUnknownCount; i += 4) {
+    store(&rhs[kStackX + i], load(&rhs[kStackX + i]) - (load(&t[i]) + load(&workspace.q[i])));
   }
-  for (int i = 0; i < kInequalityCount; ++i) {
-    rhs[kStackS + i] = -workspace.z[i];
+  for (int i = 0; i < kInequalityCount; i += 4) {
+    store(&rhs[kStackS + i], -load(&workspace.z[i]));
   }
   neg_G_times(&rhs[kStackZ], workspace.x);
-  for (int i = 0; i < kInequalityCount; ++i) {
-    rhs[kStackZ + i] = (workspace.h[i] - workspace.s[i]) + rhs[kStackZ + i];
+  for (int i = 0; i < kInequalityCount; i += 4) {
+    store(&rhs[kStackZ + i],
+          (load(&workspace.h[i]) - load(&workspace.s[i])) + load(&rhs[kStackZ + i]));
   }
   neg_A_times(&rhs[kStackY], workspace.x);
-  for (int i = 0; i < kEqualityCount; ++i) {
-    rhs[kStackY + i] = rhs[kStackY + i] + workspace.b[i];
-  }
+  store(&rhs[kStackY], load(&rhs[kStackY]) + load(workspace.b));
 }
 
 // Centering corrector from the affine direction in workspace.direction: sigma
 // is the cube of the ratio of the gaps after and before the affine step, mu the
 // gap over the 32 inequalities.
 void corrector_rhs() {
-  double gap = 0.0;
-  for (int i = 0; i < kInequalityCount; ++i) {
-    gap = gap + workspace.s[i] * workspace.z[i];
-  }
+  const double gap = duality_gap();
   const double alpha_affine = step_to_boundary(1.0);
+  const Lanes alpha = splat(alpha_affine);
   double gap_affine = 0.0;
-  for (int i = 0; i < kInequalityCount; ++i) {
-    gap_affine = gap_affine + (alpha_affine * ds()[i] + workspace.s[i]) *
-                                  (alpha_affine * dz()[i] + workspace.z[i]);
+  for (int i = 0; i < kInequalityCount; i += 4) {
+    gap_affine = add_in_order(gap_affine, (alpha * load(&ds()[i]) + load(&workspace.s[i])) *
+                                              (alpha * load(&dz()[i]) + load(&workspace.z[i])));
   }
   const double ratio = gap_affine / gap;
-  const double sigma_mu = ((ratio * ratio) * ratio) * (gap * kInverseInequalityCount);
+  const Lanes sigma_mu = splat(((ratio * ratio) * ratio) * (gap * kInverseInequalityCount));
 
   double* const rhs = workspace.kkt_rhs;
-  for (int i = 0; i < kUnknownCount; ++i) {
-    rhs[kStackX + i] = 0.0;
+  for (int i = 0; i < kUnknownCount; i += 4) {
+    store(&rhs[kStackX + i], splat(0.0));
   }
-  for (int i = kStackZ; i < kKktSize; ++i) {
-    rhs[i] = 0.0;
+  for (int i = kStackZ; i < kKktSize; i += 4) {
+    store(&rhs[i], splat(0.0));
   }
-  for (int i = 0; i < kInequalityCount; ++i) {
-    rhs[kStackS + i] = (sigma_mu - dz()[i] * ds()[i]) * workspace.inverse_slack[i];
+  for (int i = 0; i < kInequalityCount; i += 4) {
+    store(&rhs[kStackS + i],
+          (sigma_mu - load(&dz()[i]) * load(&ds()[i])) * load(&workspace.inverse_slack[i]));
   }
 }
 
@@ -196,9 +219,10 @@ std::int32_t solve_qp() {
   }
 
   for (std::int32_t k = 0; k < limit; ++k) {
-    for (int i = 0; i < kInequalityCount; ++i) {
-      workspace.inverse_slack[i] = 1.0 / workspace.s[i];
-      workspace.z_over_s[i] = workspace.inverse_slack[i] * workspace.z[i];
+    for (int i = 0; i < kInequalityCount; i += 4) {
+      const Lanes inverse = 1.0 / load(&workspace.s[i]);
+      store(&workspace.inverse_slack[i], inverse);
+      store(&workspace.z_over_s[i], inverse * load(&workspace.z[i]));
     }
     workspace.z_block_diagonal = 0.0;
     fill_kkt();
@@ -212,24 +236,17 @@ std::int32_t solve_qp() {
     kkt_solve(workspace.kkt_rhs, workspace.corrector_direction);
     kkt_refine(workspace.kkt_rhs, workspace.corrector_direction);
 
-    for (int i = 0; i < kKktSize; ++i) {
-      workspace.direction[i] = workspace.corrector_direction[i] + workspace.direction[i];
+    for (int i = 0; i < kKktSize; i += 4) {
+      store(&workspace.direction[i],
+            load(&workspace.corrector_direction[i]) + load(&workspace.direction[i]));
     }
     const double alpha = step_to_boundary(kStepFactor);
 
     const double* const d = workspace.direction;
-    for (int i = 0; i < kUnknownCount; ++i) {
-      workspace.x[i] = alpha * d[kStackX + i] + workspace.x[i];
-    }
-    for (int i = 0; i < kInequalityCount; ++i) {
-      workspace.s[i] = alpha * d[kStackS + i] + workspace.s[i];
-    }
-    for (int i = 0; i < kInequalityCount; ++i) {
-      workspace.z[i] = alpha * d[kStackZ + i] + workspace.z[i];
-    }
-    for (int i = 0; i < kEqualityCount; ++i) {
-      workspace.y[i] = alpha * d[kStackY + i] + workspace.y[i];
-    }
+    step_along(workspace.x, &d[kStackX], kUnknownCount, alpha);
+    step_along(workspace.s, &d[kStackS], kInequalityCount, alpha);
+    step_along(workspace.z, &d[kStackZ], kInequalityCount, alpha);
+    step_along(workspace.y, &d[kStackY], kEqualityCount, alpha);
 
     workspace.gap = duality_gap();
     workspace.eq_residual_sq = eq_residual();
