@@ -75,16 +75,22 @@ void kkt_multiply(double* result, const double* source) {
 
 namespace {
 
-// kkt_residual := K*var - target; returns its squared norm, summed in index order.
-double residual_into_workspace(const double* target, const double* var) {
+// kkt_residual := K*var - target. Its squared norm, summed in index order, is
+// only ever printed, so it is formed only for the print.
+void residual_into_workspace(const double* target, const double* var) {
   double* const r = workspace.kkt_residual;
   kkt_multiply(r, var);
+  for (int i = 0; i < kKktSize; i += 4) {
+    store(&r[i], load(&r[i]) - load(&target[i]));
+  }
+}
+
+double residual_norm() {
+  const double* const r = workspace.kkt_residual;
   double norm = 0.0;
   for (int i = 0; i < kKktSize; i += 4) {
-    const Lanes residual = load(&r[i]) - load(&target[i]);
-    store(&r[i], residual);
-    const Lanes squares = residual * residual;
-    norm = (((norm + squares[0]) + squares[1]) + squares[2]) + squares[3];
+    const Lanes residual = load(&r[i]);
+    norm = add_in_order(norm, residual * residual);
   }
   return norm;
 }
@@ -99,9 +105,9 @@ void kkt_refine(const double* target, double* var) {
   const int passes = solver_settings.refinement_passes;
   const bool print = solver_settings.print_refinement != 0;
   for (int pass = 0; pass < passes; ++pass) {
-    const double norm = residual_into_workspace(target, var);
+    residual_into_workspace(target, var);
     if (print) {
-      mexPrintf(pass == 0 ? kInitialResidualFormat : kRefinedResidualFormat, norm);
+      mexPrintf(pass == 0 ? kInitialResidualFormat : kRefinedResidualFormat, residual_norm());
     }
     kkt_solve(workspace.kkt_residual, workspace.kkt_correction);
     for (int i = 0; i < kKktSize; i += 4) {
@@ -109,8 +115,8 @@ void kkt_refine(const double* target, double* var) {
     }
   }
   if (print) {
-    const double norm = residual_into_workspace(target, var);
-    mexPrintf(passes > 0 ? kRefinedResidualFormat : kInitialResidualFormat, norm);
+    residual_into_workspace(target, var);
+    mexPrintf(passes > 0 ? kRefinedResidualFormat : kInitialResidualFormat, residual_norm());
   }
 }
 

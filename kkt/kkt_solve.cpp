@@ -3,6 +3,9 @@
 // by the stored reciprocal pivots, backward substitution with L' (each column's
 // products summed over ascending rows from the first product, then subtracted
 // once), scatter back to stacked order. No divisions, no branches on data.
+// The scaling of each entry is done where the forward pass last needs it
+// unscaled, and the backward pass writes each final entry to its stacked
+// place in result directly; kkt_work is scratch.
 //
 // Rows of one block never depend on each other, so each block runs four rows
 // side by side in lanes, every lane keeping its row's order: s and z rows in
@@ -40,9 +43,11 @@ void kkt_solve(const double* target, double* result) {
   const Lanes L_y_e = {L[fl_y_e(0)], L[fl_y_e(1)], L[fl_y_e(2)], L[fl_y_e(3)]};
 
   // Forward, s and z rows (lanes k..k+3): w_s = target_s, w_z = target_z - L(z,s)*w_s.
+  // The s entries are scaled by their reciprocal pivots at once (the diagonal
+  // step), the z entries once the u rows have used them.
   for (int k = 0; k < kInequalityCount; k += 4) {
     const Lanes ws = load(&target[kStackS + k]);
-    store(&w[kPosS + k], ws);
+    store(&w[kPosS + k], load(&Dinv[kPosS + k]) * ws);
     store(&w[kPosZ + k], load(&target[kStackZ + k]) - load(&L[fl_z_s(k)]) * ws);
   }
   // Forward, e rows: no entries.
@@ -51,10 +56,12 @@ void kkt_solve(const double* target, double* result) {
   for (int j = 0; j < kEffortCount; j += 4) {
     const Lanes pairs_a = load(&L[fl_u_zlow(j)]);
     const Lanes pairs_b = load(&L[fl_u_zlow(j + 2)]);
-    const Lanes low = even(pairs_a, pairs_b);
-    const Lanes high = odd(pairs_a, pairs_b);
-    store(&w[kPosU + j], (load(&target[kStackU + j]) - low * load(&w[kPosZ + j])) -
-                             high * load(&w[kPosZ + kEffortCount + j]));
+    const Lanes w_low = load(&w[kPosZ + j]);
+    const Lanes w_high = load(&w[kPosZ + kEffortCount + j]);
+    store(&w[kPosU + j], (load(&target[kStackU + j]) - even(pairs_a, pairs_b) * w_low) -
+                             odd(pairs_a, pairs_b) * w_high);
+    store(&w[kPosZ + j], load(&Dinv[kPosZ + j]) * w_low);
+    store(&w[kPosZ + kEffortCount + j], load(&Dinv[kPosZ + kEffortCount + j]) * w_high);
   }
   // Forward, y rows (lane i = row y_i): target - L(y,e)*w_e, then minus
   // L(y,u_j)*w_u_j for j = 0..15, then the y-y terms lane by lane.
@@ -72,49 +79,44 @@ void kkt_solve(const double* target, double* result) {
   w[kPosY + 3] = ((t[3] - L[fl_y_y(3, 0)] * w[kPosY]) - L[fl_y_y(3, 1)] * w[kPosY + 1]) -
                  L[fl_y_y(3, 2)] * w[kPosY + 2];
 
-  // Diagonal.
-  for (int p = 0; p < kKktSize; p += 4) {
+  // Diagonal, for the e, u and y entries.
+  for (int p = kPosE; p < kKktSize; p += 4) {
     store(&w[p], load(&Dinv[p]) * load(&w[p]));
   }
 
-  // Backward, y columns 86, 85, 84: each sum from its first product, ascending rows.
+  // Backward, y columns 86, 85, 84: each sum from its first product, ascending
+  // rows. From here on every final entry goes straight to its stacked place
+  // in result (the scatter).
   w[kPosY + 2] = w[kPosY + 2] - L[fl_y_y(3, 2)] * w[kPosY + 3];
   w[kPosY + 1] = w[kPosY + 1] - (L[fl_y_y(2, 1)] * w[kPosY + 2] + L[fl_y_y(3, 1)] * w[kPosY + 3]);
   w[kPosY] = w[kPosY] - ((L[fl_y_y(1, 0)] * w[kPosY + 1] + L[fl_y_y(2, 0)] * w[kPosY + 2]) +
                          L[fl_y_y(3, 0)] * w[kPosY + 3]);
   const Lanes wy = load(&w[kPosY]);
+  store(&result[kStackY], wy);
   // Backward, u columns (lanes j..j+3): rows y_0..y_3 in ascending order.
   for (int j = 0; j < kEffortCount; j += 4) {
     const Lanes sum =
         ((load(&L[fl_y_u(0, j)]) * splat(wy[0]) + load(&L[fl_y_u(1, j)]) * splat(wy[1])) +
          load(&L[fl_y_u(2, j)]) * splat(wy[2])) +
         load(&L[fl_y_u(3, j)]) * splat(wy[3]);
-    store(&w[kPosU + j], load(&w[kPosU + j]) - sum);
+    store(&result[kStackU + j], load(&w[kPosU + j]) - sum);
   }
   // Backward, e columns (lane i): row y_i.
-  store(&w[kPosE], load(&w[kPosE]) - L_y_e * wy);
+  store(&result[kStackX], load(&w[kPosE]) - L_y_e * wy);
   // Backward, z columns (lanes j..j+3): z_j and z_(16+j) each have row u_j.
   for (int j = 0; j < kEffortCount; j += 4) {
     const Lanes pairs_a = load(&L[fl_u_zlow(j)]);
     const Lanes pairs_b = load(&L[fl_u_zlow(j + 2)]);
-    const Lanes wu = load(&w[kPosU + j]);
-    store(&w[kPosZ + j], load(&w[kPosZ + j]) - even(pairs_a, pairs_b) * wu);
-    store(&w[kPosZ + kEffortCount + j],
+    const Lanes wu = load(&result[kStackU + j]);
+    store(&result[kStackZ + j], load(&w[kPosZ + j]) - even(pairs_a, pairs_b) * wu);
+    store(&result[kStackZ + kEffortCount + j],
           load(&w[kPosZ + kEffortCount + j]) - odd(pairs_a, pairs_b) * wu);
   }
   // Backward, s columns (lanes k..k+3): row z_k.
   for (int k = 0; k < kInequalityCount; k += 4) {
-    store(&w[kPosS + k], load(&w[kPosS + k]) - load(&L[fl_z_s(k)]) * load(&w[kPosZ + k]));
+    store(&result[kStackS + k],
+          load(&w[kPosS + k]) - load(&L[fl_z_s(k)]) * load(&result[kStackZ + k]));
   }
-
-  // Scatter: s and z to 20..83, e and u to 0..19, y in place.
-  for (int p = 0; p < kPosE; p += 4) {
-    store(&result[kStackS + p], load(&w[p]));
-  }
-  for (int p = kPosE; p < kPosY; p += 4) {
-    store(&result[p - kPosE], load(&w[p]));
-  }
-  store(&result[kStackY], wy);
 
   if (solver_settings.print_kkt_checks != 0) {
     mexPrintf("Squared norm for solution is %.8g.\n", kkt_solve_check(target, result));

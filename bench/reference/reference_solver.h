@@ -249,10 +249,9 @@ struct ReferenceSolver {
   void kkt_refine(const Real* target_vector, Real* var) {
     for (int pass = 0; pass < refinement_passes; ++pass) {
       kkt_multiply(kkt_residual, var);
-      Real norm = 0.0;
+      // The squared norm of the residual is formed only for printing.
       for (int i = 0; i < kKktSize; ++i) {
         kkt_residual[i] = kkt_residual[i] - target_vector[i];
-        norm = norm + kkt_residual[i] * kkt_residual[i];
       }
       kkt_solve(kkt_residual, kkt_correction);
       for (int i = 0; i < kKktSize; ++i) {
