@@ -32,6 +32,9 @@ std::optional<double> read_number(const json& value) {
 }
 
 std::string hex_float(double value) {
+  if (std::isnan(value)) {
+    return "nan";
+  }
   char text[40];
   std::snprintf(text, sizeof text, "%a", value);
   return text;
@@ -63,6 +66,8 @@ std::optional<std::string> read_vector(const json& object, const char* key,
   return std::nullopt;
 }
 
+}  // namespace
+
 std::optional<std::string> read_settings(const json& object, SolverSettings& settings) {
   if (!object.is_object()) {
     return "\"settings\" must be an object of setting names and values";
@@ -80,17 +85,39 @@ std::optional<std::string> read_settings(const json& object, SolverSettings& set
   return std::nullopt;
 }
 
-template <std::size_t N>
-ordered_json doubles(const std::array<double, N>& values, bool exact) {
+namespace {
+
+// JSON has no NaN or infinity (a JSON writer turns them into null, losing the
+// value): those are written as the strings that read_number reads back.
+ordered_json number(double value, bool exact) {
+  if (exact) {
+    return hex_float(value);
+  }
+  if (std::isnan(value)) {
+    return "nan";
+  }
+  if (std::isinf(value)) {
+    return value > 0.0 ? "inf" : "-inf";
+  }
+  return value;
+}
+
+ordered_json doubles(std::span<const double> values, bool exact) {
   ordered_json out = ordered_json::array();
   for (double v : values) {
-    out.push_back(exact ? ordered_json(hex_float(v)) : ordered_json(v));
+    out.push_back(number(v, exact));
   }
   return out;
 }
 
-ordered_json number(double value, bool exact) {
-  return exact ? ordered_json(hex_float(value)) : ordered_json(value);
+// nlohmann's message names line 1 and column n of the text it was given; the
+// caller knows the line, so keep the column and the description.
+std::string describe_parse_error(const json::parse_error& error) {
+  const std::string what = error.what();
+  const std::size_t column = what.find("column ");
+  const std::size_t colon = what.find(": ", column == std::string::npos ? 0 : column);
+  const std::string description = colon == std::string::npos ? what : what.substr(colon + 2);
+  return "not valid JSON at column " + std::to_string(error.byte) + ": " + description;
 }
 
 }  // namespace
@@ -100,7 +127,7 @@ std::variant<NamedProblem, std::string> parse_problem_line(const std::string& li
   try {
     object = json::parse(line);
   } catch (const json::parse_error& error) {
-    return std::string("not valid JSON: ") + error.what();
+    return describe_parse_error(error);
   }
   if (!object.is_object()) {
     return std::string("a problem must be a JSON object");
@@ -156,6 +183,18 @@ std::variant<NamedProblem, std::string> parse_problem_line(const std::string& li
     }
   }
   return parsed;
+}
+
+ordered_json problem_to_json(const std::optional<std::string>& name,
+                             std::span<const double, kCouplingCount> coupling,
+                             std::span<const double, kEqualityCount> target, bool exact) {
+  ordered_json out;
+  if (name) {
+    out["name"] = *name;
+  }
+  out["coupling"] = doubles(coupling, exact);
+  out["target"] = doubles(target, exact);
+  return out;
 }
 
 bool prints_anything(const api::Problem& problem) {

@@ -11,6 +11,7 @@
 #include <nlohmann/json.hpp>
 
 #include <optional>
+#include <span>
 #include <string>
 #include <variant>
 
@@ -29,13 +30,26 @@ std::variant<NamedProblem, std::string> parse_problem_line(const std::string& li
 // Reads a double from a JSON number or a hexadecimal/decimal float string.
 std::optional<double> read_number(const nlohmann::json& value);
 
-// The exact text of a double: C99 %a.
+// The exact text of a double: C99 %a. Every NaN is written "nan": the sign and
+// payload of a NaN are not part of a result, and one spelling lets exact output
+// compare byte for byte.
 std::string hex_float(double value);
+
+// Applies a "settings" object (setting names and numbers or booleans) to
+// settings. Returns an error text, or nothing on success.
+std::optional<std::string> read_settings(const nlohmann::json& object, SolverSettings& settings);
+
+// A problem line without settings or weights (the caller adds those). With exact,
+// every double is a %a string; otherwise a JSON number (shortest text that reads
+// back to the same double) or, for a non-finite value, "nan", "inf" or "-inf".
+nlohmann::ordered_json problem_to_json(const std::optional<std::string>& name,
+                                       std::span<const double, kCouplingCount> coupling,
+                                       std::span<const double, kEqualityCount> target, bool exact);
 
 // The result line: name (when given), iterations, converged, output1, u, e, y,
 // s, z, objv (null when stale), gap, eq_residual_sq, ineq_residual_sq, and
-// console when the progress table or a diagnostic was switched on. With exact,
-// every double is a %a string.
+// console when the progress table or a diagnostic was switched on. Doubles are
+// written as in problem_to_json.
 nlohmann::ordered_json result_to_json(const std::optional<std::string>& name,
                                       const api::Result& result, bool exact, bool include_console);
 

@@ -1,0 +1,159 @@
+// The sfqp binary as a user runs it: exit codes (CLI11's usage errors map to
+// the usage code), help that explains the input, standard input and pipes.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "tests/support/bits.h"
+#include "tests/support/problems_file.h"
+#include "tools/problems/problem_generator.h"
+
+namespace sfqp::test {
+namespace {
+
+struct Outcome {
+  int exit_code;
+  std::string out;
+  std::string err;
+};
+
+std::string read_file(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+// Runs "sfqp <arguments>" through the shell with input on standard input.
+Outcome run_sfqp(const std::string& arguments, const std::string& input = "") {
+  const auto dir =
+      std::filesystem::path(::testing::TempDir()) / ("sfqp_process_" + std::to_string(::getpid()));
+  std::filesystem::create_directories(dir);
+  std::ofstream(dir / "in") << input;
+  const std::string command = std::string("'") + SFQP_TOOL + "' " + arguments + " <'" +
+                              (dir / "in").string() + "' >'" + (dir / "out").string() + "' 2>'" +
+                              (dir / "err").string() + "'";
+  const int status = std::system(command.c_str());
+  Outcome outcome{WIFEXITED(status) ? WEXITSTATUS(status) : -1, read_file(dir / "out"),
+                  read_file(dir / "err")};
+  std::filesystem::remove_all(dir);
+  return outcome;
+}
+
+std::string zero_problem(const std::string& name) {
+  std::string coupling;
+  for (int k = 0; k < 64; ++k) {
+    coupling += k ? ",0" : "0";
+  }
+  return "{\"name\": \"" + name + "\", \"coupling\": [" + coupling + "], \"target\": [0,0,0,0]}";
+}
+
+TEST(SfqpTool, ExitCodesSaySuccessBadInputOrBadUsage) {
+  struct Case {
+    std::string arguments;
+    int exit_code;
+    std::string message;
+  };
+  const std::vector<Case> cases = {
+      {"", 2, "A subcommand is required"},
+      {"--bogus", 2, "--bogus"},
+      {"frobnicate", 2, "frobnicate"},
+      {"solve --bogus", 2, "--bogus"},
+      {"solve a.jsonl b.jsonl", 2, "b.jsonl"},
+      {"solve /nonexistent/problems.jsonl", 1,
+       "sfqp solve: cannot open /nonexistent/problems.jsonl: No such file or directory"},
+      {"solve /", 1, "sfqp solve: cannot open /: Is a directory"},
+      {"generate nosuch", 2, "nosuch"},
+      {"generate --count -1", 2, "--count: must be a whole number"},
+      {"generate --seed 18446744073709551616", 2, "--seed: must be a whole number"},
+      {"generate --settings '{\"bogus\": 1}'", 2, "--settings: unknown setting \"bogus\""},
+      {"generate --settings '{'", 2, "--settings must be a JSON object"},
+      {"generate --first 18446744073709551615 --count 2", 2, "passes the last index"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE("sfqp " + c.arguments);
+    const Outcome outcome = run_sfqp(c.arguments);
+    EXPECT_EQ(outcome.exit_code, c.exit_code);
+    EXPECT_NE(outcome.err.find(c.message), std::string::npos) << outcome.err;
+    EXPECT_EQ(outcome.out, "");
+  }
+}
+
+TEST(SfqpTool, HelpExplainsTheInputWithAnExample) {
+  for (const std::string arguments : {"--help", "solve --help"}) {
+    SCOPED_TRACE(arguments);
+    const Outcome outcome = run_sfqp(arguments);
+    EXPECT_EQ(outcome.exit_code, 0);
+    for (const char* text : {"\"coupling\": [1,0,0,0, 0,1,0,0", "column-major", "\"target\"",
+                             "Exit codes:", "2  bad usage"}) {
+      EXPECT_NE(outcome.out.find(text), std::string::npos) << text;
+    }
+  }
+  const Outcome solve_help = run_sfqp("solve --help");
+  for (const char* text : {"--exact", "iteration_limit", "weights   optional", "console", "output1"}) {
+    EXPECT_NE(solve_help.out.find(text), std::string::npos) << text;
+  }
+  EXPECT_EQ(run_sfqp("generate --help").exit_code, 0);
+}
+
+TEST(SfqpTool, ReadsStandardInputAndAnswersTheGoodLines) {
+  const std::string input = zero_problem("a") + "\n{\"name\": \"b\"}\n" + zero_problem("c") + "\n";
+  for (const std::string arguments : {"solve", "solve -"}) {
+    SCOPED_TRACE(arguments);
+    const Outcome outcome = run_sfqp(arguments, input);
+    EXPECT_EQ(outcome.exit_code, 1);
+    EXPECT_EQ(outcome.err, "sfqp solve: <stdin>:2: missing \"coupling\"\n");
+    const auto a = outcome.out.find("{\"name\":\"a\",\"iterations\":6,");
+    const auto c = outcome.out.find("\n{\"name\":\"c\",\"iterations\":6,");
+    EXPECT_EQ(a, 0u) << outcome.out;
+    EXPECT_NE(c, std::string::npos) << outcome.out;
+  }
+  EXPECT_EQ(run_sfqp("solve", zero_problem("a")).exit_code, 0);
+}
+
+// `sfqp generate --exact` writes the generator's problems to the bit, and
+// `sfqp solve` answers them with the core's results.
+TEST(SfqpTool, GeneratedProblemsPipeIntoSolve) {
+  const Outcome generated = run_sfqp("generate rotor16 limit --count 2 --seed 5 --first 3 --exact");
+  ASSERT_EQ(generated.exit_code, 0) << generated.err;
+  const auto dir = std::filesystem::path(::testing::TempDir());
+  const auto path = dir / ("sfqp_generated_" + std::to_string(::getpid()) + ".jsonl");
+  std::ofstream(path) << generated.out;
+  const auto problems = read_problems(path.string());
+  std::filesystem::remove(path);
+  ASSERT_EQ(problems.size(), 4u);
+  const std::vector<std::pair<problems::Category, std::uint64_t>> order = {
+      {problems::Category::rotor16, 3},
+      {problems::Category::rotor16, 4},
+      {problems::Category::limit, 3},
+      {problems::Category::limit, 4}};
+  for (std::size_t n = 0; n < order.size(); ++n) {
+    const auto want = problems::generate(order[n].first, 5, order[n].second);
+    EXPECT_EQ(problems[n].name, want.name);
+    EXPECT_TRUE(same_bits(want.coupling, problems[n].problem.coupling));
+    EXPECT_TRUE(same_bits(want.target, problems[n].problem.target));
+  }
+
+  const Outcome solved = run_sfqp("solve --exact", generated.out);
+  ASSERT_EQ(solved.exit_code, 0) << solved.err;
+  std::istringstream lines(solved.out);
+  for (const auto& problem : problems) {
+    std::string line;
+    ASSERT_TRUE(std::getline(lines, line));
+    const auto result = nlohmann::json::parse(line);
+    EXPECT_EQ(result["name"], problem.name.value());
+    EXPECT_TRUE(same_bits(api::solve(problem.problem).u, doubles_of(result["u"])));
+  }
+
+  const Outcome tagged =
+      run_sfqp("generate gaussian -n 1 --tag progress --settings '{\"print_progress\": 1}'");
+  EXPECT_NE(tagged.out.find("{\"name\":\"gaussian_0_progress\",\"coupling\":["), std::string::npos);
+  EXPECT_NE(tagged.out.find(",\"settings\":{\"print_progress\":1}}\n"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace sfqp::test

@@ -1,0 +1,196 @@
+// `sfqp solve` on streams: every malformed line is named with its number and
+// what is wrong, the good lines are still answered, and the results read back
+// to the bit.
+#include "tools/sfqp/solve_command.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "tests/support/bits.h"
+#include "tests/support/problems_file.h"
+#include "tools/problems/problem_generator.h"
+
+namespace sfqp::tool {
+namespace {
+
+using nlohmann::json;
+using test::same_bits;
+
+std::string numbers(int count, const std::string& value) {
+  std::string text;
+  for (int k = 0; k < count; ++k) {
+    text += (k ? "," : "") + value;
+  }
+  return text;
+}
+
+const std::string kCoupling = "\"coupling\": [" + numbers(64, "0") + "]";
+const std::string kTarget = "\"target\": [0, 0, 0, 0]";
+
+std::string problem(const std::string& extra = "") {
+  return "{" + kCoupling + ", " + kTarget + extra + "}";
+}
+
+struct Solved {
+  ExitCode status;
+  std::vector<json> results;
+  std::string errors;
+};
+
+Solved solve_text(const std::string& input, bool exact = false) {
+  std::istringstream in(input);
+  std::ostringstream out, err;
+  Solved solved;
+  solved.status = solve_lines(in, "problems.jsonl", exact, out, err);
+  std::istringstream lines(out.str());
+  for (std::string line; std::getline(lines, line);) {
+    solved.results.push_back(json::parse(line));
+  }
+  solved.errors = err.str();
+  return solved;
+}
+
+TEST(SolveLines, EachMalformedLineIsNamedAndTheGoodLinesAreAnswered) {
+  struct Case {
+    std::string line;
+    std::string message;
+  };
+  const std::vector<Case> cases = {
+      {"not json", "not valid JSON at column 2: syntax error"},
+      {"{\"coupling\": [1, 2]", "not valid JSON at column"},
+      {"[1, 2, 3]", "a problem must be a JSON object"},
+      {"{" + kTarget + "}", "missing \"coupling\""},
+      {"{\"coupling\": [" + numbers(63, "0") + "], " + kTarget + "}",
+       "\"coupling\" has 63 entries, expected 64"},
+      {"{" + kCoupling + ", \"target\": [0, 0, 0, 0, 0]}", "\"target\" has 5 entries, expected 4"},
+      {"{" + kCoupling + ", \"target\": 4}", "\"target\" must be an array of 4 numbers"},
+      {"{" + kCoupling + ", \"target\": [0, \"zero\", 0, 0]}",
+       "\"target\" entry 1 is not a number"},
+      {"{" + kCoupling + ", \"target\": [0, null, 0, 0]}", "\"target\" entry 1 is not a number"},
+      {"{" + kCoupling + ", \"target\": [0, \"0x1p+0 \", 0, 0]}",
+       "\"target\" entry 1 is not a number"},
+      {problem(", \"extra\": 1"), "unknown key \"extra\""},
+      {problem(", \"name\": 7"), "\"name\" must be a string"},
+      {problem(", \"settings\": {\"tolerance\": 1}"), "unknown setting \"tolerance\""},
+      {problem(", \"settings\": {\"gap_tolerance\": \"small\"}"),
+       "setting \"gap_tolerance\" is not a number"},
+      {problem(", \"settings\": {\"iteration_limit\": 2.5}"),
+       "setting \"iteration_limit\" must be a whole number within the 32-bit integer range"},
+      {problem(", \"settings\": {\"refinement_passes\": 3e9}"),
+       "setting \"refinement_passes\" must be a whole number within the 32-bit integer range"},
+      {problem(", \"settings\": {\"improved_start\": \"nan\"}"),
+       "setting \"improved_start\" must be a whole number"},
+      {problem(", \"settings\": [1]"), "\"settings\" must be an object"},
+      {problem(", \"weights\": {\"effort\": [1]}"), "unknown weight \"effort\""},
+      {problem(", \"weights\": {\"error_weight\": [1, 1]}"),
+       "\"error_weight\" has 2 entries, expected 4"},
+  };
+  // Good lines around and between the bad ones; a blank line still counts.
+  std::string input = problem(", \"name\": \"first\"") + "\n\n";
+  for (const auto& c : cases) {
+    input += c.line + "\n" + problem() + "\n";
+  }
+  const Solved solved = solve_text(input);
+
+  EXPECT_EQ(solved.status, exit_bad_input);
+  ASSERT_EQ(solved.results.size(), cases.size() + 1);
+  EXPECT_EQ(solved.results[0]["name"], "first");
+  std::istringstream errors(solved.errors);
+  std::size_t line_number = 3;
+  for (const auto& c : cases) {
+    std::string message;
+    ASSERT_TRUE(std::getline(errors, message)) << "no message for " << c.message;
+    const std::string prefix = "sfqp solve: problems.jsonl:" + std::to_string(line_number) + ": ";
+    EXPECT_EQ(message.substr(0, prefix.size()), prefix) << message;
+    EXPECT_NE(message.find(c.message), std::string::npos) << message;
+    line_number += 2;
+  }
+  std::string extra;
+  EXPECT_FALSE(std::getline(errors, extra)) << extra;
+}
+
+TEST(SolveLines, GoodInputSucceedsAndSkipsBlankLines) {
+  const Solved solved =
+      solve_text("\n" + problem() + "\r\n  \t\n" + problem(", \"name\": \"b\"") + "\n");
+  EXPECT_EQ(solved.status, exit_success);
+  EXPECT_EQ(solved.errors, "");
+  ASSERT_EQ(solved.results.size(), 2u);
+  EXPECT_FALSE(solved.results[0].contains("name"));
+  EXPECT_EQ(solved.results[1]["name"], "b");
+  EXPECT_EQ(solve_text("").status, exit_success);
+}
+
+TEST(SolveLines, ResultLinesHoldTheFieldsInOrder) {
+  std::istringstream in(problem(", \"name\": \"zero\""));
+  std::ostringstream out, err;
+  EXPECT_EQ(solve_lines(in, "<stdin>", false, out, err), exit_success);
+  const auto result = nlohmann::ordered_json::parse(out.str());
+  std::vector<std::string> keys;
+  for (const auto& [key, value] : result.items()) {
+    keys.push_back(key);
+  }
+  const std::vector<std::string> expected = {
+      "name", "iterations", "converged",      "output1",         "u", "e", "y", "s", "z",
+      "objv", "gap",        "eq_residual_sq", "ineq_residual_sq"};
+  EXPECT_EQ(keys, expected);
+  EXPECT_EQ(result["iterations"], 6);
+  EXPECT_EQ(result["converged"], 1);
+}
+
+TEST(SolveLines, ConsoleIsWrittenWhenPrintingIsOn) {
+  const Solved solved =
+      solve_text(problem(", \"settings\": {\"print_progress\": 1}") + "\n" +
+                 problem(", \"settings\": {\"print_progress\": 0}") + "\n" +
+                 problem(", \"settings\": {\"iteration_limit\": 0}") + "\n" + problem() + "\n");
+  ASSERT_EQ(solved.results.size(), 4u);
+  const std::string header = "iter     objv        gap       |Ax-b|    |Gx+s-h|    step\n";
+  const std::string table = solved.results[0].at("console");
+  EXPECT_EQ(table.substr(0, header.size()), header);
+  EXPECT_NE(table.find("\n  6    3.697e-05   7.76e-05"), std::string::npos) << table;
+  EXPECT_FALSE(solved.results[1].contains("console"));
+  EXPECT_EQ(solved.results[2].at("console"), header) << "settings start from the defaults";
+  EXPECT_FALSE(solved.results[3].contains("console"));
+}
+
+// Every double of a result reads back to the bits the core computed: exactly
+// with --exact (and "nan" for every NaN), and also from the plain JSON numbers.
+TEST(SolveLines, ResultsReadBackToTheBit) {
+  std::string input;
+  std::vector<api::Problem> inputs;
+  for (const auto category : problems::kAllCategories) {
+    for (const auto& p : problems::generate_range(category, 17, 0, 3)) {
+      input += io::problem_to_json(p.name, p.coupling, p.target, true).dump() + "\n";
+      api::Problem& problem = inputs.emplace_back();
+      problem.coupling = p.coupling;
+      problem.target = p.target;
+    }
+  }
+  input += "{" + kCoupling + ", \"target\": [\"nan\", 0, 0, 0]}\n";
+  inputs.emplace_back().target[0] = std::nan("");
+
+  for (const bool exact : {true, false}) {
+    SCOPED_TRACE(exact ? "exact" : "plain");
+    const Solved run = solve_text(input, exact);
+    ASSERT_EQ(run.status, exit_success) << run.errors;
+    ASSERT_EQ(run.results.size(), inputs.size());
+    for (std::size_t n = 0; n < inputs.size(); ++n) {
+      const api::Result want = api::solve(inputs[n]);
+      const json& got = run.results[n];
+      EXPECT_TRUE(same_bits(want.u, test::doubles_of(got["u"])));
+      EXPECT_TRUE(same_bits(want.s, test::doubles_of(got["s"])));
+      EXPECT_TRUE(same_bits(want.gap, test::double_of(got["gap"])));
+      if (exact) {
+        for (const auto& value : got["z"]) {
+          EXPECT_TRUE(value.is_string()) << value;
+        }
+      }
+    }
+    const json& nan_result = run.results.back();
+    EXPECT_EQ(nan_result["gap"], "nan") << "one spelling for NaN, never null";
+    EXPECT_EQ(nan_result["u"][0], "nan");
+  }
+}
+
+}  // namespace
+}  // namespace sfqp::tool

@@ -1,0 +1,56 @@
+#include "tools/sfqp/command.h"
+
+#include <charconv>
+#include <cstdint>
+#include <exception>
+#include <iostream>
+
+namespace sfqp::tool {
+
+const char* const kExitCodesHelp =
+    "Exit codes:\n"
+    "  0  success: every problem answered\n"
+    "  1  bad input: a line was malformed or a file unreadable (reported on standard\n"
+    "     error with its line number; the good lines are still answered)\n"
+    "  2  bad usage: unknown option, missing or invalid argument";
+
+const CLI::Validator& unsigned_64() {
+  static const CLI::Validator validator(
+      [](std::string& text) -> std::string {
+        std::uint64_t value = 0;
+        const char* end = text.data() + text.size();
+        const auto [stop, error] = std::from_chars(text.data(), end, value);
+        if (text.empty() || text.front() == '-' || error != std::errc() || stop != end) {
+          return "must be a whole number from 0 to 18446744073709551615, not " + text;
+        }
+        return {};
+      },
+      "");
+  return validator;
+}
+
+void finish_with(ExitCode code) {
+  throw CLI::RuntimeError(code);
+}
+
+int run(CLI::App& app, int argc, const char* const* argv) {
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::RuntimeError& finished) {
+    return finished.get_exit_code();
+  } catch (const CLI::ParseError& error) {
+    // Prints the help text, or the error and a pointer to --help.
+    const int code = app.exit(error);
+    return code == static_cast<int>(CLI::ExitCodes::Success) ? exit_success : exit_bad_usage;
+  } catch (const std::exception& error) {
+    std::cerr << app.get_name() << ": " << error.what() << '\n';
+    return exit_bad_input;
+  }
+  if (app.get_subcommands().empty()) {
+    std::cerr << "A subcommand is required\nRun with --help for more information.\n";
+    return exit_bad_usage;
+  }
+  return exit_success;
+}
+
+}  // namespace sfqp::tool

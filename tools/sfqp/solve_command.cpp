@@ -1,0 +1,126 @@
+#include "tools/sfqp/solve_command.h"
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <memory>
+#include <variant>
+
+#include "api/core_api.h"
+#include "tools/io/problem_json.h"
+
+namespace sfqp::tool {
+
+namespace {
+
+constexpr const char* kSolveHelp =
+    "Solve JSON Lines problems: one result line per problem, in input order";
+
+constexpr const char* kFormatHelp =
+    "Problem line (one JSON object):\n"
+    "  name      optional string, copied to the result\n"
+    "  coupling  64 numbers: the 4x16 matrix, column-major (row i, column j at i + 4j)\n"
+    "  target    4 numbers: the demands\n"
+    "  settings  optional {field: value} overrides of the solver's settings:\n"
+    "            residual_tolerance, gap_tolerance, iteration_limit, refinement_passes,\n"
+    "            improved_start, initial_slack, initial_dual, print_progress,\n"
+    "            print_refinement, print_kkt_checks, kkt_regularization\n"
+    "  weights   optional {\"error_weight\": [4], \"effort_weight\": [16]}\n"
+    "Numbers are JSON numbers or strings holding a C99 hexadecimal float (\"0x1.8p-1\"),\n"
+    "\"nan\" or \"inf\". Without settings and weights a problem is solved exactly as the\n"
+    "block solves it: default settings with the progress table off, weights 40000 and 1.\n"
+    "With settings, the overrides apply to the defaults (progress table on unless\n"
+    "print_progress is 0).\n"
+    "\n"
+    "Example: two problems, each on one line of the file (wrapped here):\n"
+    "  {\"name\": \"diagonal\", \"coupling\": [1,0,0,0, 0,1,0,0, 0,0,1,0, 0,0,0,1,\n"
+    "    0,0,0,0, 0,0,0,0, 0,0,0,0, 0,0,0,0, 0,0,0,0, 0,0,0,0, 0,0,0,0, 0,0,0,0,\n"
+    "    0,0,0,0, 0,0,0,0, 0,0,0,0, 0,0,0,0], \"target\": [0.5, 0.5, 0.5, 0.5]}\n"
+    "  {\"name\": \"diagonal, far\", \"coupling\": [the same 64 numbers],\n"
+    "    \"target\": [\"0x1.4p+3\", 10, 10, 10], \"settings\": {\"print_progress\": 1}}\n"
+    "The second prints the progress table into its result's console field.\n"
+    "`sfqp generate` writes seeded problems in this format.\n"
+    "\n"
+    "Result line: name (when given), iterations, converged (0 or 1), output1 (the 16\n"
+    "values the block writes: u, or zeros above 24 iterations), u, e, y, s, z, objv\n"
+    "(null unless converged or printed), gap, eq_residual_sq, ineq_residual_sq, and\n"
+    "console (the printed text) when a print setting is on. With --exact every double\n"
+    "is a %a string, so runs compare to the bit.\n"
+    "\n"
+    "A malformed line is reported on standard error as <file>:<line>: <what is wrong>;\n"
+    "the other lines are still answered and the exit code is 1.";
+
+bool is_blank(const std::string& line) {
+  return line.find_first_not_of(" \t\r") == std::string::npos;
+}
+
+}  // namespace
+
+ExitCode solve_lines(std::istream& in, const std::string& source, bool exact, std::ostream& out,
+                     std::ostream& err) {
+  ExitCode status = exit_success;
+  long long number = 0;
+  for (std::string line; std::getline(in, line);) {
+    ++number;
+    if (is_blank(line)) {
+      continue;
+    }
+    auto parsed = io::parse_problem_line(line);
+    if (const auto* error = std::get_if<std::string>(&parsed)) {
+      err << "sfqp solve: " << source << ":" << number << ": " << *error << '\n';
+      status = exit_bad_input;
+      continue;
+    }
+    auto& named = std::get<io::NamedProblem>(parsed);
+    // Always captured: solver output on standard output would break the JSON Lines.
+    named.problem.capture_console = true;
+    const api::Result result = api::solve(named.problem);
+    const bool with_console = io::prints_anything(named.problem);
+    out << io::result_to_json(named.name, result, exact, with_console)
+               .dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace)
+        << '\n';
+  }
+  if (in.bad()) {
+    err << "sfqp solve: " << source << ": read error after line " << number << '\n';
+    status = exit_bad_input;
+  }
+  if (!out.flush()) {
+    err << "sfqp solve: cannot write the results\n";
+    status = exit_bad_input;
+  }
+  return status;
+}
+
+void register_solve_command(CLI::App& app) {
+  CLI::App* solve = app.add_subcommand("solve", kSolveHelp);
+  solve->footer(std::string(kFormatHelp) + "\n\n" + kExitCodesHelp);
+  auto input = std::make_shared<std::string>("-");
+  auto exact = std::make_shared<bool>(false);
+  solve->add_option("file", *input, "JSON Lines problems; - or absent: standard input");
+  solve->add_flag("--exact", *exact, "write every double as a C99 hexadecimal float (%a)");
+  solve->callback([input, exact] {
+    ExitCode status = exit_success;
+    if (*input == "-") {
+      status = solve_lines(std::cin, "<stdin>", *exact, std::cout, std::cerr);
+    } else {
+      std::ifstream file;
+      if (std::filesystem::is_directory(*input)) {
+        errno = EISDIR;
+      } else {
+        file.open(*input);
+      }
+      if (!file.is_open()) {
+        std::cerr << "sfqp solve: cannot open " << *input << ": " << std::strerror(errno) << '\n';
+        finish_with(exit_bad_input);
+      }
+      status = solve_lines(file, *input, *exact, std::cout, std::cerr);
+    }
+    if (status != exit_success) {
+      finish_with(status);
+    }
+  });
+}
+
+}  // namespace sfqp::tool
