@@ -37,3 +37,8 @@ if grep -qw avx2 /proc/cpuinfo; then
   cmake --build build/release-v3
   ctest --test-dir build/release-v3 --output-on-failure -LE benchmark
 fi
+
+# The golden results, byte for byte, from g++ -O0, -O2, -O3 -march=native and
+# clang++ -O2 (build/bits-*).
+echo "== bits across compilers and optimisation levels"
+scripts/check-cross-build.sh
