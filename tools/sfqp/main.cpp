@@ -30,6 +30,9 @@ constexpr const char* kOverview =
 int main(int argc, char** argv) {
   CLI::App app(kDescription, "sfqp");
   app.footer(std::string(kOverview) + "\n" + sfqp::tool::kExitCodesHelp);
+  // The same options on every platform: on Windows CLI11 would also read
+  // "/name" as an option, and so misread a path such as /data/problems.jsonl.
+  app.allow_windows_style_options(false);
   // At most one here; run() reports a missing one, so that an unknown word is
   // reported as such rather than as a missing subcommand.
   app.require_subcommand(0, 1);
