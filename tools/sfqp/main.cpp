@@ -5,6 +5,7 @@
 #include "tools/sfqp/command.h"
 #include "tools/sfqp/generate_command.h"
 #include "tools/sfqp/solve_command.h"
+#include "tools/simulate/simulate_command.h"
 
 namespace {
 
@@ -38,5 +39,6 @@ int main(int argc, char** argv) {
   app.require_subcommand(0, 1);
   sfqp::tool::register_solve_command(app);
   sfqp::tool::register_generate_command(app);
+  sfqp::tool::register_simulate_command(app);
   return sfqp::tool::run(app, argc, argv);
 }
