@@ -94,7 +94,8 @@ TEST(SfqpTool, HelpExplainsTheInputWithAnExample) {
     }
   }
   const Outcome solve_help = run_sfqp("solve --help");
-  for (const char* text : {"--exact", "iteration_limit", "weights   optional", "console", "output1"}) {
+  for (const char* text :
+       {"--exact", "iteration_limit", "weights   optional", "console", "output1"}) {
     EXPECT_NE(solve_help.out.find(text), std::string::npos) << text;
   }
   EXPECT_EQ(run_sfqp("generate --help").exit_code, 0);
