@@ -111,6 +111,9 @@ SoakReport run_soak(const SoakOptions& options) {
       // nothing may grow.
       report.rss_after_first_step_kib = status_kib("VmRSS");
     }
+    if (k == options.steps / 10) {
+      report.rss_after_tenth_kib = status_kib("VmRSS");
+    }
   }
   report.rss_at_end_kib = status_kib("VmRSS");
   report.peak_rss_kib = status_kib("VmHWM");
@@ -125,12 +128,13 @@ std::string describe(const SoakReport& report) {
       "sampled outputs: %lld, mismatches with a fresh solve: %lld\n"
       "invalid outputs: %lld, zero outputs: %lld\n"
       "allocations after the first step: %zu\n"
-      "resident memory after the first step: %lld KiB, at the end: %lld KiB, "
-      "peak: %lld KiB\n",
+      "resident memory after the first step: %lld KiB, after a tenth of the steps: %lld KiB, "
+      "at the end: %lld KiB, peak: %lld KiB\n",
       static_cast<long long>(report.steps), static_cast<long long>(report.samples),
       static_cast<long long>(report.mismatches), static_cast<long long>(report.invalid_outputs),
       static_cast<long long>(report.zero_outputs), report.allocations_after_first_step,
       static_cast<long long>(report.rss_after_first_step_kib),
+      static_cast<long long>(report.rss_after_tenth_kib),
       static_cast<long long>(report.rss_at_end_kib), static_cast<long long>(report.peak_rss_kib));
   std::string result = text;
   if (!report.error.empty()) {

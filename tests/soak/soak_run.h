@@ -28,6 +28,10 @@ struct SoakReport {
   std::int64_t zero_outputs = 0;     // steps whose solve ran out of iterations
   std::size_t allocations_after_first_step = 0;
   std::int64_t rss_after_first_step_kib = 0;
+  // Pages touched for the first time later on (a code path first taken at a
+  // later step) raise the resident size once; growth shows as a rise after
+  // the first tenth of the run.
+  std::int64_t rss_after_tenth_kib = 0;
   std::int64_t rss_at_end_kib = 0;
   std::int64_t peak_rss_kib = 0;
   std::string error;  // an error status that stopped the run, if any

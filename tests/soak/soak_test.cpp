@@ -21,6 +21,7 @@ TEST(Soak, TwoBlocksDriftingForTenThousandSteps) {
   EXPECT_LT(report.zero_outputs, report.steps) << "the scenario is mostly solvable";
   EXPECT_EQ(report.allocations_after_first_step, 0u);
   EXPECT_LE(report.rss_at_end_kib - report.rss_after_first_step_kib, 1024);
+  EXPECT_LE(report.rss_at_end_kib - report.rss_after_tenth_kib, 256);
 }
 
 }  // namespace
