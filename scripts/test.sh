@@ -35,7 +35,8 @@ if grep -qw avx2 /proc/cpuinfo; then
   echo "== release build for x86-64-v3"
   cmake --preset release -B build/release-v3 -DSFQP_ARCH=x86-64-v3
   cmake --build build/release-v3
-  ctest --test-dir build/release-v3 --output-on-failure -LE benchmark
+  # memcheck runs (label valgrind) need not repeat what the release build ran
+  ctest --test-dir build/release-v3 --output-on-failure -LE "benchmark|valgrind"
 fi
 
 # The golden results, byte for byte, from g++ -O0, -O2, -O3 -march=native and
