@@ -89,11 +89,7 @@ std::optional<std::string> apply_setting(SolverSettings& settings, std::string_v
   return "unknown setting \"" + std::string(name) + "\"";
 }
 
-Result solve(const Problem& problem) {
-  const std::lock_guard<std::mutex> guard(solver_lock);
-  std::memset(&problem_data, 0, sizeof problem_data);
-  std::memset(&workspace, 0, sizeof workspace);
-  std::memset(&solution, 0, sizeof solution);
+void load_records(const Problem& problem) {
   if (problem.settings) {
     solver_settings = *problem.settings;
   } else {
@@ -107,6 +103,14 @@ Result solve(const Problem& problem) {
               sizeof problem_data.error_weight);
   std::memcpy(problem_data.effort_weight, problem.effort_weight.data(),
               sizeof problem_data.effort_weight);
+}
+
+Result solve(const Problem& problem) {
+  const std::lock_guard<std::mutex> guard(solver_lock);
+  std::memset(&problem_data, 0, sizeof problem_data);
+  std::memset(&workspace, 0, sizeof workspace);
+  std::memset(&solution, 0, sizeof solution);
+  load_records(problem);
 
   if (problem.capture_console) {
     host::begin_console_capture();

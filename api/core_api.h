@@ -74,4 +74,10 @@ std::optional<std::string> apply_setting(SolverSettings& settings, std::string_v
 
 Result solve(const Problem& problem);
 
+// Writes problem into the solver's records exactly as solve() does before it
+// solves (settings, bound views, data and weights), without zeroing the
+// records and without the lock: the caller keeps to one solve at a time. For
+// code that times solve_qp on its own.
+void load_records(const Problem& problem);
+
 }  // namespace sfqp::api

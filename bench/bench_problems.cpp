@@ -1,7 +1,5 @@
 #include "bench/bench_problems.h"
 
-#include <cstring>
-
 #include "solver/records.h"
 #include "solver/solve_qp.h"
 #include "tools/problems/problem_generator.h"
@@ -38,20 +36,8 @@ std::vector<BenchProblem> load_bench_problems() {
   return problems;
 }
 
-void load_into_records(const api::Problem& problem) {
-  set_default_settings();
-  solver_settings.print_progress = 0;
-  bind_views();
-  std::memcpy(problem_data.coupling, problem.coupling.data(), sizeof problem_data.coupling);
-  std::memcpy(problem_data.target, problem.target.data(), sizeof problem_data.target);
-  std::memcpy(problem_data.error_weight, problem.error_weight.data(),
-              sizeof problem_data.error_weight);
-  std::memcpy(problem_data.effort_weight, problem.effort_weight.data(),
-              sizeof problem_data.effort_weight);
-}
-
 int solve_once(const api::Problem& problem) {
-  load_into_records(problem);
+  api::load_records(problem);
   return solve_qp();
 }
 

@@ -25,11 +25,6 @@ struct BenchProblem {
 // The whole set, worked cases first, then the generated problems by category.
 std::vector<BenchProblem> load_bench_problems();
 
-// Writes the problem into the solver's records as the block's output step does
-// (defaults, progress table off, views bound); solve_qp() can follow at once,
-// as often as wanted: a solve never changes its inputs.
-void load_into_records(const api::Problem& problem);
-
 // Runs solve_qp once on the problem and returns its iteration count.
 int solve_once(const api::Problem& problem);
 

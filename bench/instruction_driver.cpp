@@ -59,7 +59,7 @@ int run(const std::vector<std::string>& names) {
     if (!wanted(names, entry.name)) {
       continue;
     }
-    load_into_records(entry.problem);
+    api::load_records(entry.problem);
     int iterations = 0;
     measure("solve " + entry.name, [&iterations] { iterations = solve_qp(); });
     static ReferenceSolver<CountedDouble> reference;
@@ -74,7 +74,7 @@ int run(const std::vector<std::string>& names) {
     return 1;
   }
 
-  load_into_records(state_problem->problem);
+  api::load_records(state_problem->problem);
   solver_settings.iteration_limit = 1;
   solve_qp();
   const std::pair<const char*, std::uint64_t> kernel_flops[] = {

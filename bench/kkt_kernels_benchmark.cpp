@@ -22,7 +22,7 @@ constexpr const char* kStateProblem = "rotor16_0";
 void prepare_first_iteration() {
   for (const auto& entry : load_bench_problems()) {
     if (entry.name == kStateProblem) {
-      load_into_records(entry.problem);
+      api::load_records(entry.problem);
       solver_settings.iteration_limit = 1;
       solve_qp();
       return;
