@@ -1,8 +1,9 @@
 // Run under valgrind's callgrind by bench/instructions: solves each problem of
-// the benchmark set once, and then calls each KKT kernel once on the system of
-// the first iteration of a 16-rotor problem. Collection is on only around
+// the benchmark set once in each build of the arithmetic the processor runs,
+// and then calls each build's KKT kernels once on the system of the first
+// iteration of a 16-rotor problem. Collection is on only around
 // each measured call, and each call's counts are dumped under its own name
-// ("solve <problem>", "kernel <name>"), so every dump holds exactly one call.
+// ("solve <set> <problem>", "kernel <set> <name>"), so every dump holds exactly one call.
 // Beside each call it prints its floating-point operation count: for a solve
 // counted by the plain reference arithmetic on a counting double (the step
 // rule's divisions depend on the data), for a kernel the checked constant.
@@ -19,10 +20,7 @@
 #include "bench/flop_counts.h"
 #include "bench/reference/counted_double.h"
 #include "bench/reference/load_reference.h"
-#include "kkt/fill_kkt.h"
-#include "kkt/kkt_factor.h"
-#include "kkt/kkt_refine.h"
-#include "kkt/kkt_solve.h"
+#include "solver/instruction_set.h"
 #include "solver/records.h"
 #include "solver/solve_qp.h"
 
@@ -49,7 +47,25 @@ bool wanted(const std::vector<std::string>& names, const std::string& name) {
   return false;
 }
 
+std::string set_name(const Arithmetic& build) {
+  return std::string(instruction_set_name(build.instruction_set));
+}
+
+// "<what> <set> <name>", the label of one dump.
+std::string label(const char* what, const Arithmetic& build, const std::string& name) {
+  std::string text(what);
+  text.append(" ").append(set_name(build)).append(" ").append(name);
+  return text;
+}
+
 int run(const std::vector<std::string>& names) {
+  std::vector<const Arithmetic*> builds;
+  for (const InstructionSet set : kInstructionSets) {
+    if (instruction_set_supported(set)) {
+      builds.push_back(&arithmetic(set));
+      std::printf("build %s\n", set_name(arithmetic(set)).c_str());
+    }
+  }
   const auto problems = load_bench_problems();
   const BenchProblem* state_problem = nullptr;
   for (const auto& entry : problems) {
@@ -59,9 +75,12 @@ int run(const std::vector<std::string>& names) {
     if (!wanted(names, entry.name)) {
       continue;
     }
-    api::load_records(entry.problem);
     int iterations = 0;
-    measure("solve " + entry.name, [&iterations] { iterations = solve_qp(); });
+    for (const Arithmetic* build : builds) {
+      api::load_records(entry.problem);
+      measure(label("solve", *build, entry.name),
+              [build, &iterations] { iterations = build->solve_qp(); });
+    }
     static ReferenceSolver<CountedDouble> reference;
     load_problem(reference, entry.problem);
     flop_count = {};
@@ -85,13 +104,17 @@ int run(const std::vector<std::string>& names) {
   for (const auto& [name, flops] : kernel_flops) {
     std::printf("kernel %s flops %llu\n", name, static_cast<unsigned long long>(flops));
   }
-  measure("kernel fill_kkt", [] { fill_kkt(); });
-  measure("kernel kkt_factor", [] { kkt_factor(); });
-  measure("kernel kkt_solve", [] { kkt_solve(workspace.kkt_rhs, workspace.corrector_direction); });
-  measure("kernel kkt_multiply",
-          [] { kkt_multiply(workspace.kkt_residual, workspace.corrector_direction); });
-  measure("kernel kkt_refine",
-          [] { kkt_refine(workspace.kkt_rhs, workspace.corrector_direction); });
+  for (const Arithmetic* build : builds) {
+    measure(label("kernel", *build, "fill_kkt"), [build] { build->fill_kkt(); });
+    measure(label("kernel", *build, "kkt_factor"), [build] { build->kkt_factor(); });
+    measure(label("kernel", *build, "kkt_solve"),
+            [build] { build->kkt_solve(workspace.kkt_rhs, workspace.corrector_direction); });
+    measure(label("kernel", *build, "kkt_multiply"), [build] {
+      build->kkt_multiply(workspace.kkt_residual, workspace.corrector_direction);
+    });
+    measure(label("kernel", *build, "kkt_refine"),
+            [build] { build->kkt_refine(workspace.kkt_rhs, workspace.corrector_direction); });
+  }
   return 0;
 }
 

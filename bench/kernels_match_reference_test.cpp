@@ -14,13 +14,10 @@
 #include "bench/flop_counts.h"
 #include "bench/reference/counted_double.h"
 #include "bench/reference/load_reference.h"
-#include "kkt/fill_kkt.h"
-#include "kkt/kkt_factor.h"
-#include "kkt/kkt_refine.h"
-#include "kkt/kkt_solve.h"
 #include "solver/records.h"
 #include "solver/solve_qp.h"
 #include "tests/support/bits.h"
+#include "tests/support/instruction_sets.h"
 
 namespace sfqp::bench {
 namespace {
@@ -63,7 +60,11 @@ void random_system(std::mt19937_64& random, ReferenceSolver<double>& reference) 
   reference.kkt_regularization = solver_settings.kkt_regularization;
 }
 
-TEST(FastKernels, MatchThePlainArithmeticToTheBit) {
+// Each build's kernels.
+class FastKernels : public test::EachInstructionSet {};
+
+TEST_P(FastKernels, MatchThePlainArithmeticToTheBit) {
+  const Arithmetic& build = arithmetic(GetParam());
   std::mt19937_64 random(20261208);
   std::uniform_real_distribution<double> unit(-1.0, 1.0);
   static ReferenceSolver<double> reference;
@@ -71,11 +72,11 @@ TEST(FastKernels, MatchThePlainArithmeticToTheBit) {
     SCOPED_TRACE("trial " + std::to_string(trial));
     random_system(random, reference);
 
-    fill_kkt();
+    build.fill_kkt();
     reference.fill_kkt();
     ASSERT_TRUE(same_bits(view(reference.kkt_values), view(workspace.kkt_values)));
 
-    kkt_factor();
+    build.kkt_factor();
     reference.kkt_factor();
     ASSERT_TRUE(same_bits(view(reference.factor_L), view(workspace.factor_L))) << "L";
     ASSERT_TRUE(same_bits(view(reference.factor_D), view(workspace.factor_D))) << "D";
@@ -85,21 +86,23 @@ TEST(FastKernels, MatchThePlainArithmeticToTheBit) {
       workspace.kkt_rhs[i] = std::ldexp(unit(random), static_cast<int>(random() % 20) - 10);
     }
     copy_into(reference.kkt_rhs, workspace.kkt_rhs);
-    kkt_solve(workspace.kkt_rhs, workspace.direction);
+    build.kkt_solve(workspace.kkt_rhs, workspace.direction);
     reference.kkt_solve(reference.kkt_rhs, reference.direction);
     ASSERT_TRUE(same_bits(view(reference.direction), view(workspace.direction))) << "solve";
 
-    kkt_multiply(workspace.corrector_direction, workspace.kkt_rhs);
+    build.kkt_multiply(workspace.corrector_direction, workspace.kkt_rhs);
     reference.kkt_multiply(reference.corrector_direction, reference.kkt_rhs);
     ASSERT_TRUE(same_bits(view(reference.corrector_direction), view(workspace.corrector_direction)))
         << "multiply";
 
-    kkt_refine(workspace.kkt_rhs, workspace.direction);
+    build.kkt_refine(workspace.kkt_rhs, workspace.direction);
     reference.kkt_refine(reference.kkt_rhs, reference.direction);
     ASSERT_TRUE(same_bits(view(reference.direction), view(workspace.direction))) << "refine";
     ASSERT_TRUE(same_bits(view(reference.kkt_residual), view(workspace.kkt_residual)));
   }
 }
+
+SFQP_FOR_EACH_INSTRUCTION_SET(FastKernels);
 
 TEST(PlainArithmetic, ReproducesSolveQpOnTheBenchmarkSet) {
   static ReferenceSolver<double> reference;

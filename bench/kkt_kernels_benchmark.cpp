@@ -1,16 +1,15 @@
-// The KKT kernels on their own, on the system of the first iteration of a
+// The KKT kernels on their own, in each build of the arithmetic this
+// processor runs (<kernel>/<set>), on the system of the first iteration of a
 // 16-rotor problem: the matrix, its factors and the corrector right-hand side
 // that solve_qp leaves after one iteration. Each kernel rewrites its outputs
 // from the same inputs on every call, so every call does the same work.
 #include <benchmark/benchmark.h>
 
 #include <stdexcept>
+#include <string>
 
 #include "bench/bench_problems.h"
-#include "kkt/fill_kkt.h"
-#include "kkt/kkt_factor.h"
-#include "kkt/kkt_refine.h"
-#include "kkt/kkt_solve.h"
+#include "solver/instruction_set.h"
 #include "solver/records.h"
 #include "solver/solve_qp.h"
 
@@ -31,55 +30,46 @@ void prepare_first_iteration() {
   throw std::runtime_error(std::string("problem ") + kStateProblem + " is not in the set");
 }
 
-void BM_fill_kkt(benchmark::State& state) {
+template <class Call>
+void run_kernel(benchmark::State& state, Call call) {
   prepare_first_iteration();
   for (auto _ : state) {
-    fill_kkt();
+    call();
     benchmark::ClobberMemory();
   }
 }
 
-void BM_kkt_factor(benchmark::State& state) {
-  prepare_first_iteration();
-  for (auto _ : state) {
-    kkt_factor();
-    benchmark::ClobberMemory();
-  }
+void register_kernels(const Arithmetic& build) {
+  const std::string set(instruction_set_name(build.instruction_set));
+  auto add = [&set](const char* kernel, auto call) {
+    benchmark::RegisterBenchmark((std::string(kernel) + "/" + set).c_str(),
+                                 [call](benchmark::State& state) { run_kernel(state, call); });
+  };
+  add("fill_kkt", [&build] { build.fill_kkt(); });
+  add("kkt_factor", [&build] { build.kkt_factor(); });
+  add("kkt_solve", [&build] { build.kkt_solve(workspace.kkt_rhs, workspace.corrector_direction); });
+  add("kkt_multiply",
+      [&build] { build.kkt_multiply(workspace.kkt_residual, workspace.corrector_direction); });
+  // One pass: a product, a solve and two sweeps; var keeps improving, the work
+  // per call stays the same.
+  add("kkt_refine",
+      [&build] { build.kkt_refine(workspace.kkt_rhs, workspace.corrector_direction); });
 }
-
-void BM_kkt_solve(benchmark::State& state) {
-  prepare_first_iteration();
-  for (auto _ : state) {
-    kkt_solve(workspace.kkt_rhs, workspace.corrector_direction);
-    benchmark::ClobberMemory();
-  }
-}
-
-void BM_kkt_multiply(benchmark::State& state) {
-  prepare_first_iteration();
-  for (auto _ : state) {
-    kkt_multiply(workspace.kkt_residual, workspace.corrector_direction);
-    benchmark::ClobberMemory();
-  }
-}
-
-// One pass: a product, a solve and two sweeps; var keeps improving, the work
-// per call stays the same.
-void BM_kkt_refine(benchmark::State& state) {
-  prepare_first_iteration();
-  for (auto _ : state) {
-    kkt_refine(workspace.kkt_rhs, workspace.corrector_direction);
-    benchmark::ClobberMemory();
-  }
-}
-
-BENCHMARK(BM_fill_kkt);
-BENCHMARK(BM_kkt_factor);
-BENCHMARK(BM_kkt_solve);
-BENCHMARK(BM_kkt_multiply);
-BENCHMARK(BM_kkt_refine);
 
 }  // namespace
 }  // namespace sfqp::bench
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+  for (const sfqp::InstructionSet set : sfqp::kInstructionSets) {
+    if (sfqp::instruction_set_supported(set)) {
+      sfqp::bench::register_kernels(sfqp::arithmetic(set));
+    }
+  }
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
+    return 1;
+  }
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}

@@ -8,6 +8,7 @@
 #include "kkt/lanes.h"
 
 namespace sfqp {
+inline namespace SFQP_INSTRUCTION_SET {
 
 using namespace kkt;
 
@@ -38,4 +39,5 @@ void fill_kkt() {
   }
 }
 
+}  // namespace SFQP_INSTRUCTION_SET
 }  // namespace sfqp

@@ -17,6 +17,7 @@
 #include "kkt/lanes.h"
 
 namespace sfqp {
+inline namespace SFQP_INSTRUCTION_SET {
 
 using namespace kkt;
 
@@ -205,4 +206,5 @@ double kkt_factor_check() {
   return sum;
 }
 
+}  // namespace SFQP_INSTRUCTION_SET
 }  // namespace sfqp

@@ -6,9 +6,12 @@
 // analysis is written here once, as constexpr index maps, and checked below.
 #pragma once
 
+#include "kkt/instruction_set_namespace.h"
+
 #include "solver/records.h"
 
 namespace sfqp::kkt {
+inline namespace SFQP_INSTRUCTION_SET {
 
 // Elimination positions of the blocks.
 inline constexpr int kPosS = 0;
@@ -82,4 +85,5 @@ static_assert(fl_y_row(1) == 81 && fl_y_row(2) == 99 && fl_y_row(3) == 118);
 static_assert(fl_y_y(3, 2) + 1 == kFactorLCount);
 static_assert(fl_u_zhigh(15) + 1 == fl_y_row(0));
 
+}  // namespace SFQP_INSTRUCTION_SET
 }  // namespace sfqp::kkt

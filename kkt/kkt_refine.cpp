@@ -12,6 +12,7 @@
 #include "kkt/lanes.h"
 
 namespace sfqp {
+inline namespace SFQP_INSTRUCTION_SET {
 
 using namespace kkt;
 
@@ -120,4 +121,5 @@ void kkt_refine(const double* target, double* var) {
   }
 }
 
+}  // namespace SFQP_INSTRUCTION_SET
 }  // namespace sfqp

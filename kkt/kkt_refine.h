@@ -1,6 +1,9 @@
 #pragma once
 
+#include "kkt/instruction_set_namespace.h"
+
 namespace sfqp {
+inline namespace SFQP_INSTRUCTION_SET {
 
 // result := K*source, K the stored matrix as assembled (no regularisation);
 // rows in ascending order, so result and source must be distinct.
@@ -11,4 +14,5 @@ void kkt_multiply(double* result, const double* source);
 // the squared residual before and after.
 void kkt_refine(const double* target, double* var);
 
+}  // namespace SFQP_INSTRUCTION_SET
 }  // namespace sfqp

@@ -20,6 +20,7 @@
 #include "kkt/lanes.h"
 
 namespace sfqp {
+inline namespace SFQP_INSTRUCTION_SET {
 
 using namespace kkt;
 
@@ -133,4 +134,5 @@ double kkt_solve_check(const double* target, const double* result) {
   return sum;
 }
 
+}  // namespace SFQP_INSTRUCTION_SET
 }  // namespace sfqp

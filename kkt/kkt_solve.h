@@ -1,6 +1,9 @@
 #pragma once
 
+#include "kkt/instruction_set_namespace.h"
+
 namespace sfqp {
+inline namespace SFQP_INSTRUCTION_SET {
 
 // Solves K*result = target with the current factors; both are stacked
 // 88-vectors and must be distinct (the self-check reads target again). With
@@ -10,4 +13,5 @@ void kkt_solve(const double* target, double* result);
 // Squared norm of target - K*result, K as assembled by fill_kkt.
 double kkt_solve_check(const double* target, const double* result);
 
+}  // namespace SFQP_INSTRUCTION_SET
 }  // namespace sfqp

@@ -7,11 +7,14 @@
 // multiply-add ever forms (the core builds with -ffp-contract=off).
 #pragma once
 
+#include "kkt/instruction_set_namespace.h"
+
 #include <bit>
 #include <cstdint>
 #include <cstring>
 
 namespace sfqp::kkt {
+inline namespace SFQP_INSTRUCTION_SET {
 
 using Lanes = double __attribute__((vector_size(4 * sizeof(double))));
 // The result of comparing Lanes, and lane numbers to compare with: all bits set
@@ -97,4 +100,5 @@ using LaneMask = std::int64_t __attribute__((vector_size(4 * sizeof(std::int64_t
   r[3] = __builtin_shufflevector(t1, t3, 2, 3, 6, 7);
 }
 
+}  // namespace SFQP_INSTRUCTION_SET
 }  // namespace sfqp::kkt

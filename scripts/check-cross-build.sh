@@ -2,8 +2,9 @@
 # Identical bits across compilers and optimisation levels: builds the sfqp tool
 # with g++ at -O0, -O2 and -O3 -march=native and with clang++ at -O2 (each with
 # -ffp-contract=off, each in its own build/bits-* directory), runs
-# `sfqp solve --exact` on the golden problems and compares the output byte for
-# byte with tests/data/golden/expected.jsonl. Exits 1 on any difference.
+# `sfqp solve --exact` on the golden problems in each build of the arithmetic
+# the processor runs (x86-64, x86-64-v3) and compares the output byte for byte
+# with tests/data/golden/expected.jsonl. Exits 1 on any difference.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -27,13 +28,20 @@ for build in "${builds[@]}"; do
     -DCMAKE_CXX_FLAGS="$flags -ffp-contract=off" -DSFQP_WERROR=OFF \
     -DSFQP_BUILD_TESTS=OFF -DSFQP_BUILD_BENCHMARKS=OFF >/dev/null
   cmake --build "$dir" --target sfqp -j2 >/dev/null
-  "$dir/sfqp" solve --exact "$problems" >"$dir/golden-results.jsonl"
-  if cmp -s "$expected" "$dir/golden-results.jsonl"; then
-    echo "   identical: $(wc -l <"$expected") results"
-  else
-    echo "   DIFFERENT from $expected:"
-    cmp "$expected" "$dir/golden-results.jsonl" | head -n 1 || true
-    status=1
-  fi
+  for set in x86-64 x86-64-v3; do
+    if ! "$dir/sfqp" solve --exact --instruction-set "$set" "$problems" \
+      >"$dir/golden-results-$set.jsonl" 2>"$dir/golden-errors-$set.txt"; then
+      echo "   $set: $(cat "$dir/golden-errors-$set.txt")"
+      [[ $set == x86-64 ]] && status=1
+      continue
+    fi
+    if cmp -s "$expected" "$dir/golden-results-$set.jsonl"; then
+      echo "   $set: identical, $(wc -l <"$expected") results"
+    else
+      echo "   $set: DIFFERENT from $expected:"
+      cmp "$expected" "$dir/golden-results-$set.jsonl" | head -n 1 || true
+      status=1
+    fi
+  done
 done
 exit "$status"

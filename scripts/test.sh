@@ -29,16 +29,6 @@ cmake --preset windows
 cmake --build --preset windows
 ctest --preset windows
 
-# The core built for x86-64-v3 (AVX2) must give the same bits as the portable
-# build: the same tests in a build of its own, where the processor has AVX2.
-if grep -qw avx2 /proc/cpuinfo; then
-  echo "== release build for x86-64-v3"
-  cmake --preset release -B build/release-v3 -DSFQP_ARCH=x86-64-v3
-  cmake --build build/release-v3
-  # memcheck runs (label valgrind) need not repeat what the release build ran
-  ctest --test-dir build/release-v3 --output-on-failure -LE "benchmark|valgrind"
-fi
-
 # The golden results, byte for byte, from g++ -O0, -O2, -O3 -march=native and
 # clang++ -O2 (build/bits-*).
 echo "== bits across compilers and optimisation levels"

@@ -8,6 +8,7 @@
 #include "solver/records.h"
 
 namespace sfqp {
+inline namespace SFQP_INSTRUCTION_SET {
 
 using kkt::add_in_order;
 using kkt::Lanes;
@@ -135,4 +136,5 @@ double ineq_residual() {
   return sum;
 }
 
+}  // namespace SFQP_INSTRUCTION_SET
 }  // namespace sfqp

@@ -4,7 +4,10 @@
 // overlap.
 #pragma once
 
+#include "kkt/instruction_set_namespace.h"
+
 namespace sfqp {
+inline namespace SFQP_INSTRUCTION_SET {
 
 void neg_A_times(double* out4, const double* in20);    // out = -A*in
 void neg_At_times(double* out20, const double* in4);   // out = -A'*in
@@ -22,4 +25,5 @@ double objective_value();  // 0.5*x'Px + q'x
 double eq_residual();      // |Ax - b|^2
 double ineq_residual();    // |Gx + s - h|^2
 
+}  // namespace SFQP_INSTRUCTION_SET
 }  // namespace sfqp

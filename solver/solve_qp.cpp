@@ -12,6 +12,7 @@
 #include "solver/records.h"
 
 namespace sfqp {
+inline namespace SFQP_INSTRUCTION_SET {
 
 using kkt::add_in_order;
 using kkt::any;
@@ -199,7 +200,7 @@ void corrector_rhs() {
   }
 }
 
-std::int32_t solve_qp() {
+std::int32_t interior_point_solve() {
   workspace.converged = 0;
   bind_views();
   if (solver_settings.print_progress != 0) {
@@ -266,4 +267,5 @@ std::int32_t solve_qp() {
   return limit;
 }
 
+}  // namespace SFQP_INSTRUCTION_SET
 }  // namespace sfqp

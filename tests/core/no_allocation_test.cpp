@@ -7,11 +7,15 @@
 #include "solver/records.h"
 #include "solver/solve_qp.h"
 #include "tests/support/allocation_counter.h"
+#include "tests/support/instruction_sets.h"
 
 namespace sfqp::test {
 namespace {
 
-TEST(NoAllocation, SolveQpAllocatesNothing) {
+// In every build of the arithmetic.
+class NoAllocationInSolve : public EachInstructionSet {};
+
+TEST_P(NoAllocationInSolve, SolveQpAllocatesNothing) {
   for (int j = 0; j < kEffortCount; ++j) {
     problem_data.effort_weight[j] = 1.0;
     for (int i = 0; i < kEqualityCount; ++i) {
@@ -36,6 +40,8 @@ TEST(NoAllocation, SolveQpAllocatesNothing) {
     EXPECT_GE(iterations, 0);
   }
 }
+
+SFQP_FOR_EACH_INSTRUCTION_SET(NoAllocationInSolve);
 
 TEST(NoAllocation, CounterSeesAllocations) {
   const AllocationCounter counter;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/support/bits.h"
+#include "tests/support/instruction_sets.h"
 #include "tests/support/problems_file.h"
 
 namespace sfqp::test {
@@ -13,7 +14,10 @@ std::span<const double> view(const std::array<double, N>& a) {
   return {a.data(), N};
 }
 
-TEST(ReferenceResults, EveryValueMatchesToTheBit) {
+// In every build of the arithmetic.
+class ReferenceResults : public EachInstructionSet {};
+
+TEST_P(ReferenceResults, EveryValueMatchesToTheBit) {
   const auto problems = read_problems(data_path("reference/problems.jsonl"));
   const auto expected = read_json_lines(data_path("reference/expected.jsonl"));
   ASSERT_EQ(problems.size(), expected.size());
@@ -45,6 +49,8 @@ TEST(ReferenceResults, EveryValueMatchesToTheBit) {
     EXPECT_EQ(got.console, want["console"].get<std::string>());
   }
 }
+
+SFQP_FOR_EACH_INSTRUCTION_SET(ReferenceResults);
 
 }  // namespace
 }  // namespace sfqp::test

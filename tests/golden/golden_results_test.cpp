@@ -8,6 +8,7 @@
 #include <string>
 
 #include "tests/support/bits.h"
+#include "tests/support/instruction_sets.h"
 #include "tests/support/problems_file.h"
 
 namespace sfqp::test {
@@ -37,7 +38,10 @@ void expect_same_field(const std::string& key, const json& want, const json& got
   }
 }
 
-TEST(GoldenResults, EveryValueMatchesToTheBit) {
+// In every build of the arithmetic.
+class GoldenResults : public EachInstructionSet {};
+
+TEST_P(GoldenResults, EveryValueMatchesToTheBit) {
   const auto& problems = golden_problems();
   const auto& expected = golden_expected();
   ASSERT_EQ(problems.size(), expected.size());
@@ -59,7 +63,9 @@ TEST(GoldenResults, EveryValueMatchesToTheBit) {
 
 // The file keeps the cases that catch faults: every category, the iteration
 // budget's edges, no iteration at all, printing, weights, non-finite input.
-TEST(GoldenResults, CoverTheCasesThatMatter) {
+SFQP_FOR_EACH_INSTRUCTION_SET(GoldenResults);
+
+TEST(GoldenFile, CoversTheCasesThatMatter) {
   const auto& problems = golden_problems();
   const auto& expected = golden_expected();
   ASSERT_GE(problems.size(), 300u);

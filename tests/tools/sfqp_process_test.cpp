@@ -8,6 +8,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "solver/instruction_set.h"
 #include "tests/support/bits.h"
 #include "tests/support/problems_file.h"
 #include "tools/problems/problem_generator.h"
@@ -67,6 +68,7 @@ TEST(SfqpTool, ExitCodesSaySuccessBadInputOrBadUsage) {
       {"solve /nonexistent/problems.jsonl", 1,
        "sfqp solve: cannot open /nonexistent/problems.jsonl: No such file or directory"},
       {"solve /", 1, "sfqp solve: cannot open /: Is a directory"},
+      {"solve --instruction-set x86-64-v4", 2, "--instruction-set: x86-64-v4 not in"},
       {"generate nosuch", 2, "nosuch"},
       {"generate --count -1", 2, "--count: must be a whole number"},
       {"generate --seed 18446744073709551616", 2, "--seed: must be a whole number"},
@@ -114,6 +116,27 @@ TEST(SfqpTool, ReadsStandardInputAndAnswersTheGoodLines) {
     EXPECT_NE(c, std::string::npos) << outcome.out;
   }
   EXPECT_EQ(run_sfqp("solve", zero_problem("a")).exit_code, 0);
+}
+
+// Each build of the arithmetic the processor runs, chosen by name, answers
+// with the bytes of the default one.
+TEST(SfqpTool, EveryInstructionSetGivesTheSameBytes) {
+  const Outcome generated = run_sfqp("generate --count 4 --seed 11 --exact");
+  ASSERT_EQ(generated.exit_code, 0) << generated.err;
+  const Outcome by_default = run_sfqp("solve --exact", generated.out);
+  ASSERT_EQ(by_default.exit_code, 0) << by_default.err;
+  for (const InstructionSet set : kInstructionSets) {
+    const std::string name(instruction_set_name(set));
+    SCOPED_TRACE(name);
+    const Outcome outcome = run_sfqp("solve --exact --instruction-set " + name, generated.out);
+    if (instruction_set_supported(set)) {
+      EXPECT_EQ(outcome.exit_code, 0) << outcome.err;
+      EXPECT_EQ(outcome.out, by_default.out);
+    } else {
+      EXPECT_EQ(outcome.exit_code, 2);
+      EXPECT_EQ(outcome.err, "sfqp solve: this processor cannot run the " + name + " build\n");
+    }
+  }
 }
 
 // `sfqp generate --exact` writes the generator's problems to the bit, and

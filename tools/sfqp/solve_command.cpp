@@ -6,9 +6,12 @@
 #include <fstream>
 #include <iostream>
 #include <memory>
+#include <optional>
+#include <string>
 #include <variant>
 
 #include "api/core_api.h"
+#include "solver/instruction_set.h"
 #include "tools/io/problem_json.h"
 
 namespace sfqp::tool {
@@ -51,6 +54,20 @@ constexpr const char* kFormatHelp =
     "\n"
     "A malformed line is reported on standard error as <file>:<line>: <what is wrong>;\n"
     "the other lines are still answered and the exit code is 1.";
+
+constexpr const char* kInstructionSetHelp =
+    "run the solver's arithmetic built for this instruction set, x86-64 or x86-64-v3 "
+    "(default: the newest this processor runs); every build gives the same bits";
+
+// Makes the solver run the build for name, or ends the command when this
+// processor cannot run it.
+void use_instruction_set_named(const std::string& name) {
+  const std::optional<InstructionSet> set = instruction_set_named(name);
+  if (!set || !use_instruction_set(*set)) {
+    std::cerr << "sfqp solve: this processor cannot run the " << name << " build\n";
+    finish_with(exit_bad_usage);
+  }
+}
 
 bool is_blank(const std::string& line) {
   return line.find_first_not_of(" \t\r") == std::string::npos;
@@ -98,9 +115,15 @@ void register_solve_command(CLI::App& app) {
   solve->footer(std::string(kFormatHelp) + "\n\n" + kExitCodesHelp);
   auto input = std::make_shared<std::string>("-");
   auto exact = std::make_shared<bool>(false);
+  auto instruction_set = std::make_shared<std::string>();
   solve->add_option("file", *input, "JSON Lines problems; - or absent: standard input");
   solve->add_flag("--exact", *exact, "write every double as a C99 hexadecimal float (%a)");
-  solve->callback([input, exact] {
+  solve->add_option("--instruction-set", *instruction_set, kInstructionSetHelp)
+      ->check(CLI::IsMember({"x86-64", "x86-64-v3"}));
+  solve->callback([input, exact, instruction_set] {
+    if (!instruction_set->empty()) {
+      use_instruction_set_named(*instruction_set);
+    }
     ExitCode status = exit_success;
     if (*input == "-") {
       status = solve_lines(std::cin, "<stdin>", *exact, std::cout, std::cerr);

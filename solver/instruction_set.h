@@ -1,0 +1,48 @@
+// The builds of the core's arithmetic, one per instruction set, and the one
+// solve_qp runs. Every build computes the same operations in the same order,
+// one rounding each, so all give the same bits; they differ only in speed.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string_view>
+
+namespace sfqp {
+
+enum class InstructionSet {
+  x86_64,     // the x86-64 baseline: two doubles per SSE2 register
+  x86_64_v3,  // x86-64-v3: four doubles per AVX2 register
+};
+
+inline constexpr InstructionSet kInstructionSets[] = {InstructionSet::x86_64,
+                                                      InstructionSet::x86_64_v3};
+
+// One build's entry points, for the tests and benchmarks that compare builds.
+struct Arithmetic {
+  InstructionSet instruction_set;
+  std::int32_t (*solve_qp)();
+  void (*fill_kkt)();
+  void (*kkt_factor)();
+  void (*kkt_solve)(const double* target, double* result);
+  void (*kkt_multiply)(double* result, const double* source);
+  void (*kkt_refine)(const double* target, double* var);
+};
+
+const Arithmetic& arithmetic(InstructionSet set);
+
+// The names -march gives them: "x86-64" and "x86-64-v3".
+std::string_view instruction_set_name(InstructionSet set);
+std::optional<InstructionSet> instruction_set_named(std::string_view name);
+
+// Whether this processor, and the operating system for the AVX registers, can
+// run the build.
+bool instruction_set_supported(InstructionSet set);
+
+// The set solve_qp runs: from load time, the newest one this processor runs.
+InstructionSet active_instruction_set();
+
+// Makes later solve_qp calls run the build for set. Returns false, changing
+// nothing, when this processor cannot run it.
+bool use_instruction_set(InstructionSet set);
+
+}  // namespace sfqp

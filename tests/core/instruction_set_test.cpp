@@ -1,0 +1,63 @@
+// The choice of the arithmetic's build: names, what the processor runs, and
+// switching. That every build gives the same bits is shown by the golden and
+// reference suites, which run in each.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "solver/instruction_set.h"
+
+namespace sfqp::test {
+namespace {
+
+TEST(InstructionSet, NamesAreThoseOfMarch) {
+  EXPECT_EQ(instruction_set_name(InstructionSet::x86_64), "x86-64");
+  EXPECT_EQ(instruction_set_name(InstructionSet::x86_64_v3), "x86-64-v3");
+  for (const InstructionSet set : kInstructionSets) {
+    EXPECT_EQ(instruction_set_named(instruction_set_name(set)), set);
+    EXPECT_EQ(arithmetic(set).instruction_set, set);
+  }
+  for (const char* name : {"", "x86-64-v2", "x86-64-v4", "X86-64", "x86_64", "x86-64 "}) {
+    EXPECT_FALSE(instruction_set_named(name).has_value()) << '"' << name << '"';
+  }
+}
+
+TEST(InstructionSet, TheNewestSupportedIsActiveAndSwitchingIsChecked) {
+  ASSERT_TRUE(instruction_set_supported(InstructionSet::x86_64));
+  const InstructionSet newest = instruction_set_supported(InstructionSet::x86_64_v3)
+                                    ? InstructionSet::x86_64_v3
+                                    : InstructionSet::x86_64;
+  EXPECT_EQ(active_instruction_set(), newest);
+  for (const InstructionSet set : kInstructionSets) {
+    EXPECT_EQ(use_instruction_set(set), instruction_set_supported(set));
+    EXPECT_EQ(active_instruction_set(), instruction_set_supported(set) ? set : newest);
+  }
+  EXPECT_TRUE(use_instruction_set(newest));
+}
+
+// On Linux the kernel lists the processor's features: the check that runs
+// cpuid must agree with it.
+TEST(InstructionSet, SupportAgreesWithTheKernelsFeatureList) {
+  std::ifstream cpuinfo("/proc/cpuinfo");
+  std::string line;
+  while (std::getline(cpuinfo, line) && line.rfind("flags", 0) != 0) {
+  }
+  if (line.empty()) {
+    GTEST_SKIP() << "no /proc/cpuinfo here";
+  }
+  std::istringstream words(line.substr(line.find(':') + 1));
+  std::string flags = " ";
+  for (std::string word; words >> word;) {
+    flags += word + " ";
+  }
+  bool all = true;
+  for (const char* feature : {"avx", "avx2", "fma", "bmi1", "bmi2", "movbe", "f16c", "abm"}) {
+    all = all && flags.find(std::string(" ") + feature + " ") != std::string::npos;
+  }
+  EXPECT_EQ(instruction_set_supported(InstructionSet::x86_64_v3), all) << flags;
+}
+
+}  // namespace
+}  // namespace sfqp::test
