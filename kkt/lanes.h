@@ -9,7 +9,6 @@
 
 #include "kkt/instruction_set_namespace.h"
 
-#include <bit>
 #include <cstdint>
 #include <cstring>
 
@@ -66,10 +65,13 @@ using LaneMask = std::int64_t __attribute__((vector_size(4 * sizeof(std::int64_t
 }
 
 // Lane-wise mask ? a : b, written with bit operations so that no build turns
-// it into a branch per lane.
+// it into a branch per lane. The builtin rather than std::bit_cast: a template
+// instantiated on these vectors would be one function, under one name, for
+// every build of the arithmetic, and the linker would keep one build's copy
+// for all (each build passes the vectors in different registers).
 [[gnu::always_inline]] inline Lanes select(LaneMask mask, Lanes a, Lanes b) {
-  return std::bit_cast<Lanes>((mask & std::bit_cast<LaneMask>(a)) |
-                              (~mask & std::bit_cast<LaneMask>(b)));
+  return __builtin_bit_cast(
+      Lanes, (mask & __builtin_bit_cast(LaneMask, a)) | (~mask & __builtin_bit_cast(LaneMask, b)));
 }
 
 // Of two vectors (a0 a1 a2 a3) and (b0 b1 b2 b3): the even entries

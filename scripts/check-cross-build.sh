@@ -29,10 +29,16 @@ for build in "${builds[@]}"; do
     -DSFQP_BUILD_TESTS=OFF -DSFQP_BUILD_BENCHMARKS=OFF >/dev/null
   cmake --build "$dir" --target sfqp -j2 >/dev/null
   for set in x86-64 x86-64-v3; do
+    errors=$dir/golden-errors-$set.txt
     if ! "$dir/sfqp" solve --exact --instruction-set "$set" "$problems" \
-      >"$dir/golden-results-$set.jsonl" 2>"$dir/golden-errors-$set.txt"; then
-      echo "   $set: $(cat "$dir/golden-errors-$set.txt")"
-      [[ $set == x86-64 ]] && status=1
+      >"$dir/golden-results-$set.jsonl" 2>"$errors"; then
+      # Only a processor without the instruction set excuses a failure.
+      if grep -q "this processor cannot run" "$errors"; then
+        echo "   $set: not run here: $(cat "$errors")"
+      else
+        echo "   $set: FAILED: $(cat "$errors")"
+        status=1
+      fi
       continue
     fi
     if cmp -s "$expected" "$dir/golden-results-$set.jsonl"; then
