@@ -6,8 +6,9 @@
 
 namespace sfqp {
 
-// Each build's table (solver/arithmetic.cpp).
-namespace x86_64 {
+// Each build's table (solver/arithmetic.cpp). This file is compiled with the
+// portable build, whose namespace solve_qp.h has opened as inline.
+inline namespace x86_64 {
 extern const Arithmetic kArithmetic;
 }
 namespace x86_64_v3 {
