@@ -10,6 +10,7 @@
 #include <sstream>
 #include <string>
 
+#include "solver/instruction_set.h"
 #include "tests/support/bits.h"
 #include "tools/io/problem_json.h"
 #include "tools/simulate/run_summary.h"
@@ -169,6 +170,10 @@ TEST(RunSummary, CountsFallbacksIterationsErrorsAndDifferences) {
   const auto json = summary_json(s);
   EXPECT_EQ(json["iterations"]["25"], 1);
   EXPECT_EQ(json["host_to_core_ratio"], 2.0);
+  // Which build of the arithmetic the times belong to.
+  const std::string set(instruction_set_name(active_instruction_set()));
+  EXPECT_NE(text.find("time per solve, core API (" + set + " build)"), std::string::npos);
+  EXPECT_EQ(json["instruction_set"], set);
 }
 
 TEST(RunSummary, ANaNErrorIsTheLargest) {

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstdio>
 
+#include "solver/instruction_set.h"
+
 namespace sfqp::simulate {
 
 namespace {
@@ -54,6 +56,7 @@ TimeStatistics time_statistics(std::vector<double> samples) {
 SummaryBuilder::SummaryBuilder(std::string source, double period, std::size_t expected_steps) {
   summary_.source = std::move(source);
   summary_.period = period;
+  summary_.instruction_set = instruction_set_name(active_instruction_set());
   host_seconds_.reserve(expected_steps);
   core_seconds_.reserve(expected_steps);
 }
@@ -129,8 +132,8 @@ std::string summary_text(const RunSummary& s) {
   }
   text += "  time per step, host path: median " + microseconds(s.host_step.median) + ", p99 " +
           microseconds(s.host_step.p99) + "\n";
-  text += "  time per solve, core API: median " + microseconds(s.core_solve.median) + ", p99 " +
-          microseconds(s.core_solve.p99);
+  text += "  time per solve, core API (" + s.instruction_set + " build): median " +
+          microseconds(s.core_solve.median) + ", p99 " + microseconds(s.core_solve.p99);
   if (s.core_solve.median > 0.0) {
     text += printed(" (host path / core: %.2f)", s.host_step.median / s.core_solve.median);
   }
@@ -177,6 +180,7 @@ nlohmann::ordered_json summary_json(const RunSummary& s) {
                                             {"control", s.largest_error_solved.control}};
   out["host_step_seconds"] = times(s.host_step);
   out["core_solve_seconds"] = times(s.core_solve);
+  out["instruction_set"] = s.instruction_set;
   out["host_to_core_ratio"] = s.core_solve.median > 0.0
                                   ? ordered_json(s.host_step.median / s.core_solve.median)
                                   : ordered_json();

@@ -39,8 +39,9 @@ struct RunSummary {
   AllocationError largest_error;
   AllocationError largest_error_solved;  // over the steps that did not fall back
   std::array<double, kEqualityCount> largest_error_per_control{};
-  TimeStatistics host_step;   // the engine's step: inputs in, output method, output out
-  TimeStatistics core_solve;  // the core API's solve of the same inputs
+  TimeStatistics host_step;     // the engine's step: inputs in, output method, output out
+  TimeStatistics core_solve;    // the core API's solve of the same inputs
+  std::string instruction_set;  // the build of the arithmetic that solved: "x86-64-v3"
   std::size_t bit_identical_steps = 0;
   std::optional<std::size_t> first_difference;
 };
