@@ -4,9 +4,12 @@
 // each keeping its own order: e rows and y rows in lanes i, u rows in lanes
 // j..j+3, s and z rows in lanes k..k+3.
 // kkt_refine: residual K*var - target, correction solved from it, subtracted.
+// The product stores the residual directly (each entry less its target), and
+// the solve takes each final correction entry off var as it stores it.
 #include "kkt/kkt_refine.h"
 
 #include "block/host_services.h"
+#include "kkt/kkt_internal.h"
 #include "kkt/kkt_pattern.h"
 #include "kkt/kkt_solve.h"
 #include "kkt/lanes.h"
@@ -15,7 +18,23 @@ namespace sfqp {
 
 using namespace kkt;
 
-void kkt_multiply(double* result, const double* source) {
+namespace {
+
+// Stores entries i..i+3 of the product, or of the product less target when
+// the refinement forms its residual: ((K*v)[i]) - target[i], as the separate
+// sweep would.
+template <bool kResidual>
+[[gnu::always_inline]] inline void put(double* result, const double* target, int i, Lanes x) {
+  if constexpr (kResidual) {
+    store(&result[i], x - load(&target[i]));
+  } else {
+    store(&result[i], x);
+  }
+}
+
+template <bool kResidual>
+[[gnu::always_inline]] inline void product(double* result, const double* source,
+                                           const double* target) {
   const double* const K = workspace.kkt_values;
   const double* const v = source;
   const Lanes vy = load(&v[kStackY]);
@@ -24,7 +43,8 @@ void kkt_multiply(double* result, const double* source) {
   const Lanes e_pairs_a = load(&K[kv_e_diag(0)]);
   const Lanes e_pairs_b = load(&K[kv_e_diag(2)]);
   const Lanes K_y_e = odd(e_pairs_a, e_pairs_b);
-  store(&result[kStackX], even(e_pairs_a, e_pairs_b) * load(&v[kStackX]) + K_y_e * vy);
+  put<kResidual>(result, target, kStackX,
+                 even(e_pairs_a, e_pairs_b) * load(&v[kStackX]) + K_y_e * vy);
 
   // u rows (lanes j..j+3): K(u,u)*u + K(z_j,u)*z_j, + K(z_16+j,u)*z_16+j, then
   // + K(y_i,u)*y_i for i = 0..3. The four coupling entries of column u_j are
@@ -45,7 +65,7 @@ void kkt_multiply(double* result, const double* source) {
     for (int i = 0; i < kEqualityCount; ++i) {
       sum = sum + coupling[i] * splat(vy[i]);
     }
-    store(&result[kStackU + j], sum);
+    put<kResidual>(result, target, kStackU + j, sum);
   }
 
   // s rows and z rows (lanes k..k+3): K(s,s)*s + K(z,s)*z, and
@@ -58,10 +78,10 @@ void kkt_multiply(double* result, const double* source) {
     const Lanes K_z_s = odd(s_pairs_a, s_pairs_b);
     const Lanes vs = load(&v[kStackS + k]);
     const Lanes vz = load(&v[kStackZ + k]);
-    store(&result[kStackS + k], even(s_pairs_a, s_pairs_b) * vs + K_z_s * vz);
+    put<kResidual>(result, target, kStackS + k, even(s_pairs_a, s_pairs_b) * vs + K_z_s * vz);
     const Lanes sum = even(z_pairs_a, z_pairs_b) * vz + K_z_s * vs;
-    store(&result[kStackZ + k],
-          sum + odd(z_pairs_a, z_pairs_b) * load(&v[kStackU + k % kEffortCount]));
+    put<kResidual>(result, target, kStackZ + k,
+                   sum + odd(z_pairs_a, z_pairs_b) * load(&v[kStackU + k % kEffortCount]));
   }
 
   // y rows (lane i): K(y,e)*e + K(y,u_0)*u_0, then + K(y,u_j)*u_j for j = 1..15;
@@ -70,19 +90,13 @@ void kkt_multiply(double* result, const double* source) {
   for (int j = 1; j < kEffortCount; ++j) {
     sum = sum + load(&K[kv_y_u(0, j)]) * splat(v[kStackU + j]);
   }
-  store(&result[kStackY], sum);
+  put<kResidual>(result, target, kStackY, sum);
 }
-
-namespace {
 
 // kkt_residual := K*var - target. Its squared norm, summed in index order, is
 // only ever printed, so it is formed only for the print.
 void residual_into_workspace(const double* target, const double* var) {
-  double* const r = workspace.kkt_residual;
-  kkt_multiply(r, var);
-  for (int i = 0; i < kKktSize; i += 4) {
-    store(&r[i], load(&r[i]) - load(&target[i]));
-  }
+  product<true>(workspace.kkt_residual, var, target);
 }
 
 double residual_norm() {
@@ -94,6 +108,14 @@ double residual_norm() {
   }
   return norm;
 }
+
+}  // namespace
+
+void kkt_multiply(double* result, const double* source) {
+  product<false>(result, source, nullptr);
+}
+
+namespace {
 
 constexpr const char* kInitialResidualFormat =
     "Initial residual before refinement has norm squared %.6g.\n";
@@ -109,10 +131,7 @@ void kkt_refine(const double* target, double* var) {
     if (print) {
       mexPrintf(pass == 0 ? kInitialResidualFormat : kRefinedResidualFormat, residual_norm());
     }
-    kkt_solve(workspace.kkt_residual, workspace.kkt_correction);
-    for (int i = 0; i < kKktSize; i += 4) {
-      store(&var[i], load(&var[i]) - load(&workspace.kkt_correction[i]));
-    }
+    kkt_solve_and_update(workspace.kkt_residual, workspace.kkt_correction, var);
   }
   if (print) {
     residual_into_workspace(target, var);
