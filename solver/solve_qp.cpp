@@ -34,14 +34,19 @@ const double* dz() {
 }
 
 // The step rule over one block of 32 entries: wherever v[i]*m > dv[i], m
-// becomes dv[i]/v[i], entry after entry. Four entries are tested at once with
-// the m they start from; a block of four in which none changes m is exactly
-// what the entry-by-entry rule would have done, and a block in which one does
+// becomes dv[i]/v[i], entry after entry. Eight entries are tested at once with
+// the m they start from; a group of eight in which none changes m is exactly
+// what the entry-by-entry rule would have done, and a group in which one does
 // is run entry by entry.
+constexpr int kStepGroup = 8;
+
 void lower_step_bound(const double* v, const double* dv, double& m) {
-  for (int i = 0; i < kInequalityCount; i += 4) {
-    if (any(greater(load(&v[i]) * splat(m), load(&dv[i])))) {
-      for (int k = i; k < i + 4; ++k) {
+#pragma GCC unroll 4
+  for (int i = 0; i < kInequalityCount; i += kStepGroup) {
+    const Lanes start = splat(m);
+    if (any(greater(load(&v[i]) * start, load(&dv[i])) |
+            greater(load(&v[i + 4]) * start, load(&dv[i + 4])))) {
+      for (int k = i; k < i + kStepGroup; ++k) {
         if (v[k] * m > dv[k]) {
           m = dv[k] / v[k];
         }
