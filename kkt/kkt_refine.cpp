@@ -96,7 +96,17 @@ template <bool kResidual>
 // kkt_residual := K*var - target. Its squared norm, summed in index order, is
 // only ever printed, so it is formed only for the print.
 void residual_into_workspace(const double* target, const double* var) {
+#ifdef __AVX__
   product<true>(workspace.kkt_residual, var, target);
+#else
+  // The portable build takes the lanes of the fused stores through the
+  // stack; the subtraction is its own sweep there.
+  double* const r = workspace.kkt_residual;
+  kkt_multiply(r, var);
+  for (int i = 0; i < kKktSize; i += 4) {
+    store(&r[i], load(&r[i]) - load(&target[i]));
+  }
+#endif
 }
 
 double residual_norm() {

@@ -37,6 +37,8 @@ template <bool kUpdate>
   }
 }
 
+#ifdef __AVX__
+
 // The whole solve, with the vector in elimination order held in locals (the
 // blocks s, z, e, u as lanes, the y entries as scalars) rather than in
 // kkt_work, so that nothing is stored only to be loaded again.
@@ -145,6 +147,117 @@ template <bool kUpdate>
   }
   put<kUpdate>(result, var, kStackY, wy);
 }
+
+#else
+
+// The portable build keeps a Lanes value as a pair of SSE2 registers, and
+// with the blocks held in locals it moves them between stack slots and builds
+// vectors lane by lane through the stack; there the vector in elimination
+// order lives in kkt_work, and a refinement pass's update is a sweep of its
+// own.
+// L(y_i, u_j) for i = 0..3 in lane i: column u_j of the y rows, four columns
+// at a time, transposed from the rows of factor_L.
+void y_rows_by_column(const double* L, int j, Lanes (&columns)[4]) {
+  for (int i = 0; i < kEqualityCount; ++i) {
+    columns[i] = load(&L[fl_y_u(i, j)]);
+  }
+  transpose(columns);
+}
+
+void solve_in_work(const double* target, double* result) {
+  const double* const L = workspace.factor_L;
+  const double* const Dinv = workspace.factor_D_inverse;
+  double* const w = workspace.kkt_work;
+  const Lanes L_y_e = {L[fl_y_e(0)], L[fl_y_e(1)], L[fl_y_e(2)], L[fl_y_e(3)]};
+
+  // Forward, s and z rows (lanes k..k+3): w_s = target_s, w_z = target_z - L(z,s)*w_s.
+  // The s entries are scaled by their reciprocal pivots at once (the diagonal
+  // step), the z entries once the u rows have used them.
+  for (int k = 0; k < kInequalityCount; k += 4) {
+    const Lanes ws = load(&target[kStackS + k]);
+    store(&w[kPosS + k], load(&Dinv[kPosS + k]) * ws);
+    store(&w[kPosZ + k], load(&target[kStackZ + k]) - load(&L[fl_z_s(k)]) * ws);
+  }
+  // Forward, e rows: no entries.
+  store(&w[kPosE], load(&target[kStackX]));
+  // Forward, u rows (lanes j..j+3): (target_u - L(u,z_j)*w) - L(u,z_16+j)*w.
+  for (int j = 0; j < kEffortCount; j += 4) {
+    const Lanes pairs_a = load(&L[fl_u_zlow(j)]);
+    const Lanes pairs_b = load(&L[fl_u_zlow(j + 2)]);
+    const Lanes w_low = load(&w[kPosZ + j]);
+    const Lanes w_high = load(&w[kPosZ + kEffortCount + j]);
+    store(&w[kPosU + j], (load(&target[kStackU + j]) - even(pairs_a, pairs_b) * w_low) -
+                             odd(pairs_a, pairs_b) * w_high);
+    store(&w[kPosZ + j], load(&Dinv[kPosZ + j]) * w_low);
+    store(&w[kPosZ + kEffortCount + j], load(&Dinv[kPosZ + kEffortCount + j]) * w_high);
+  }
+  // Forward, y rows (lane i = row y_i): target - L(y,e)*w_e, then minus
+  // L(y,u_j)*w_u_j for j = 0..15, then the y-y terms lane by lane.
+  Lanes t = load(&target[kStackY]) - L_y_e * load(&w[kPosE]);
+  for (int j = 0; j < kEffortCount; j += 4) {
+    Lanes columns[4];
+    y_rows_by_column(L, j, columns);
+    for (int c = 0; c < 4; ++c) {
+      t = t - columns[c] * splat(w[kPosU + j + c]);
+    }
+  }
+  w[kPosY] = t[0];
+  w[kPosY + 1] = t[1] - L[fl_y_y(1, 0)] * w[kPosY];
+  w[kPosY + 2] = (t[2] - L[fl_y_y(2, 0)] * w[kPosY]) - L[fl_y_y(2, 1)] * w[kPosY + 1];
+  w[kPosY + 3] = ((t[3] - L[fl_y_y(3, 0)] * w[kPosY]) - L[fl_y_y(3, 1)] * w[kPosY + 1]) -
+                 L[fl_y_y(3, 2)] * w[kPosY + 2];
+
+  // Diagonal, for the e, u and y entries.
+  for (int p = kPosE; p < kKktSize; p += 4) {
+    store(&w[p], load(&Dinv[p]) * load(&w[p]));
+  }
+
+  // Backward, y columns 86, 85, 84: each sum from its first product, ascending
+  // rows. From here on every final entry goes straight to its stacked place
+  // in result (the scatter).
+  w[kPosY + 2] = w[kPosY + 2] - L[fl_y_y(3, 2)] * w[kPosY + 3];
+  w[kPosY + 1] = w[kPosY + 1] - (L[fl_y_y(2, 1)] * w[kPosY + 2] + L[fl_y_y(3, 1)] * w[kPosY + 3]);
+  w[kPosY] = w[kPosY] - ((L[fl_y_y(1, 0)] * w[kPosY + 1] + L[fl_y_y(2, 0)] * w[kPosY + 2]) +
+                         L[fl_y_y(3, 0)] * w[kPosY + 3]);
+  const Lanes wy = load(&w[kPosY]);
+  store(&result[kStackY], wy);
+  // Backward, u columns (lanes j..j+3): rows y_0..y_3 in ascending order.
+  for (int j = 0; j < kEffortCount; j += 4) {
+    const Lanes sum =
+        ((load(&L[fl_y_u(0, j)]) * splat(wy[0]) + load(&L[fl_y_u(1, j)]) * splat(wy[1])) +
+         load(&L[fl_y_u(2, j)]) * splat(wy[2])) +
+        load(&L[fl_y_u(3, j)]) * splat(wy[3]);
+    store(&result[kStackU + j], load(&w[kPosU + j]) - sum);
+  }
+  // Backward, e columns (lane i): row y_i.
+  store(&result[kStackX], load(&w[kPosE]) - L_y_e * wy);
+  // Backward, z columns (lanes j..j+3): z_j and z_(16+j) each have row u_j.
+  for (int j = 0; j < kEffortCount; j += 4) {
+    const Lanes pairs_a = load(&L[fl_u_zlow(j)]);
+    const Lanes pairs_b = load(&L[fl_u_zlow(j + 2)]);
+    const Lanes wu = load(&result[kStackU + j]);
+    store(&result[kStackZ + j], load(&w[kPosZ + j]) - even(pairs_a, pairs_b) * wu);
+    store(&result[kStackZ + kEffortCount + j],
+          load(&w[kPosZ + kEffortCount + j]) - odd(pairs_a, pairs_b) * wu);
+  }
+  // Backward, s columns (lanes k..k+3): row z_k.
+  for (int k = 0; k < kInequalityCount; k += 4) {
+    store(&result[kStackS + k],
+          load(&w[kPosS + k]) - load(&L[fl_z_s(k)]) * load(&result[kStackZ + k]));
+  }
+}
+
+template <bool kUpdate>
+void solve(const double* target, double* result, double* var) {
+  solve_in_work(target, result);
+  if constexpr (kUpdate) {
+    for (int i = 0; i < kKktSize; i += 4) {
+      store(&var[i], load(&var[i]) - load(&result[i]));
+    }
+  }
+}
+
+#endif
 
 void print_check(const double* target, const double* result) {
   if (solver_settings.print_kkt_checks != 0) {
