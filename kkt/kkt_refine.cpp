@@ -47,14 +47,15 @@ template <bool kResidual>
                  even(e_pairs_a, e_pairs_b) * load(&v[kStackX]) + K_y_e * vy);
 
   // u rows (lanes j..j+3): K(u,u)*u + K(z_j,u)*z_j, + K(z_16+j,u)*z_16+j, then
-  // + K(y_i,u)*y_i for i = 0..3. The four coupling entries of column u_j are
-  // stored together, so four columns are transposed into rows of lanes.
+  // + K(y_i,u)*y_i for i = 0..3.
   for (int j = 0; j < kEffortCount; j += 4) {
-    Lanes coupling[4];
+    // The products K(y_i,u_j)*y_i are formed along each stored column and
+    // transposed, so that lane c of products[i] holds column u_(j+c).
+    Lanes products[4];
     for (int c = 0; c < 4; ++c) {
-      coupling[c] = load(&K[kv_y_u(0, j + c)]);
+      products[c] = load(&K[kv_y_u(0, j + c)]) * vy;
     }
-    transpose(coupling);
+    transpose(products);
     const Lanes diagonal = {K[kv_u_diag(j)], K[kv_u_diag(j + 1)], K[kv_u_diag(j + 2)],
                             K[kv_u_diag(j + 3)]};
     const Lanes z_low = odd(load(&K[kv_z_diag(j)]), load(&K[kv_z_diag(j + 2)]));
@@ -63,7 +64,7 @@ template <bool kResidual>
     Lanes sum = diagonal * load(&v[kStackU + j]) + z_low * load(&v[kStackZ + j]);
     sum = sum + z_high * load(&v[kStackZ + kEffortCount + j]);
     for (int i = 0; i < kEqualityCount; ++i) {
-      sum = sum + coupling[i] * splat(vy[i]);
+      sum = sum + products[i];
     }
     put<kResidual>(result, target, kStackU + j, sum);
   }
