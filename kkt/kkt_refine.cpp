@@ -4,8 +4,9 @@
 // each keeping its own order: e rows and y rows in lanes i, u rows in lanes
 // j..j+3, s and z rows in lanes k..k+3.
 // kkt_refine: residual K*var - target, correction solved from it, subtracted.
-// The product stores the residual directly (each entry less its target), and
-// the solve takes each final correction entry off var as it stores it.
+// With AVX the product stores the residual directly (each entry less its
+// target), and the solve takes each final correction entry off var as it
+// stores it; the portable build runs both as sweeps of their own.
 #include "kkt/kkt_refine.h"
 
 #include "block/host_services.h"

@@ -5,8 +5,9 @@
 // once), scatter back to stacked order. No divisions, no branches on data.
 // The scaling of each entry is done where the forward pass last needs it
 // unscaled, and each final entry goes to its stacked place in result
-// directly; the vector in elimination order lives in locals, and kkt_work is
-// left to the self-check.
+// directly. With AVX the vector in elimination order lives in locals and
+// kkt_work is left to the self-check; the portable build keeps it in
+// kkt_work.
 //
 // Rows of one block never depend on each other, so each block runs four rows
 // side by side in lanes, every lane keeping its row's order: s and z rows in
