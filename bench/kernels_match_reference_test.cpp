@@ -99,6 +99,7 @@ TEST_P(FastKernels, MatchThePlainArithmeticToTheBit) {
     reference.kkt_refine(reference.kkt_rhs, reference.direction);
     ASSERT_TRUE(same_bits(view(reference.direction), view(workspace.direction))) << "refine";
     ASSERT_TRUE(same_bits(view(reference.kkt_residual), view(workspace.kkt_residual)));
+    ASSERT_TRUE(same_bits(view(reference.kkt_correction), view(workspace.kkt_correction)));
   }
 }
 

@@ -3,13 +3,15 @@
 // column, w_k = L_jk*d_k is formed once and reused; the raw pivot subtracts
 // L_jk*w_k one product at a time in increasing k, and so does every entry
 // below it. Each entry of L is a product with the stored reciprocal of its
-// pivot: exactly 88 divisions.
+// pivot: exactly 88 divisions. The products w_k live in registers; kkt_work
+// is not used.
 //
 // Columns of the s, z, e and u blocks depend only on columns of earlier
 // blocks, so four of them are factored side by side in lanes. The y columns
 // chain, but within y column i the raw pivot and the fill entries of the rows
 // below run the same sequence of products over u_0..u_15 and y_0..y_(i-1):
-// they share a vector, lane r holding row y_r. The pivot rule is a select.
+// they share a vector, lane r holding row y_r. The pivot rule is a select,
+// in the y stanza too.
 #include "kkt/kkt_factor.h"
 
 #include "block/host_services.h"
@@ -46,7 +48,6 @@ void kkt_factor() {
   const double* const K = workspace.kkt_values;
   double* const L = workspace.factor_L;
   const double* const D = workspace.factor_D;
-  double* const w = workspace.kkt_work;
   const double delta = solver_settings.kkt_regularization;
   const Lanes deltas = splat(delta);
 
@@ -67,7 +68,6 @@ void kkt_factor() {
     const Lanes pairs_b = load(&K[kv_z_diag(k + 2)]);
     const Lanes L_z_s = load(&L[fl_z_s(k)]);
     const Lanes w_s = L_z_s * load(&D[kPosS + k]);
-    store(&w[kPosS + k], w_s);
     const Lanes raw = even(pairs_a, pairs_b) - L_z_s * w_s;
     const Lanes inverse = store_pivots(kPosZ + k, negative_pivots(raw, deltas));
     below[k / 4] = odd(pairs_a, pairs_b) * inverse;
@@ -102,8 +102,6 @@ void kkt_factor() {
     const Lanes L_high = odd(pairs_a, pairs_b);
     const Lanes w_low = L_low * load(&D[kPosZ + j]);
     const Lanes w_high = L_high * load(&D[kPosZ + kEffortCount + j]);
-    store(&w[kPosZ + j], w_low);
-    store(&w[kPosZ + kEffortCount + j], w_high);
     const Lanes diagonal = {K[kv_u_diag(j)], K[kv_u_diag(j + 1)], K[kv_u_diag(j + 2)],
                             K[kv_u_diag(j + 3)]};
     const Lanes raw = (diagonal - L_low * w_low) - L_high * w_high;
@@ -124,8 +122,47 @@ void kkt_factor() {
   // below are fill: rows y_r (r > i) share u_0..u_15 and y_0..y_(i-1), and
   // start from the negated first product. Lane r of the running vector t is
   // row y_r; the lanes of rows above y_i carry nothing of use.
+#ifdef __AVX__
+  // The stanza is unrolled over i, so that lane numbers are constants and the
+  // u part of each column, which needs nothing of the y columns before it, can
+  // start before they finish.
   Lanes L_y_y[kEqualityCount];  // column y_c of the y rows, lane r = row y_r
   const LaneMask lane = {0, 1, 2, 3};
+#pragma GCC unroll 4
+  for (int i = 0; i < kEqualityCount; ++i) {
+    const double L_e = L[fl_y_e(i)];
+    const double w_e = L_e * D[kPosE + i];
+    Lanes w_u[kEffortCount / 4];
+    for (int j = 0; j < kEffortCount; j += 4) {
+      w_u[j / 4] = load(&L[fl_y_u(i, j)]) * load(&D[kPosU + j]);
+    }
+    const Lanes first = L_y_u[0] * splat(w_u[0][0]);
+    const Lanes pivot_start = (0.0 - splat(L_e * w_e)) - first;
+    Lanes t = select(lane == i, pivot_start, -first);
+    for (int j = 1; j < kEffortCount; ++j) {
+      t = t - L_y_u[j] * splat(w_u[j / 4][j % 4]);
+    }
+    for (int c = 0; c < i; ++c) {
+      const double w_y = L_y_y[c][i] * D[kPosY + c];
+      t = t - L_y_y[c] * splat(w_y);
+    }
+    // The pivot rule of a z or y position in lane i (the other lanes unused).
+    const double d = negative_pivots(t, deltas)[i];
+    const double inverse = 1.0 / d;
+    workspace.factor_D[kPosY + i] = d;
+    workspace.factor_D_inverse[kPosY + i] = inverse;
+    L_y_y[i] = t * splat(inverse);
+    for (int r = i + 1; r < kEqualityCount; ++r) {
+      L[fl_y_y(r, i)] = L_y_y[i][r];
+    }
+  }
+#else
+  // The portable build keeps a Lanes value as two SSE2 registers and would
+  // take the lanes of the unrolled stanza through the stack; there the
+  // products w_k go through kkt_work, one column at a time.
+  Lanes L_y_y[kEqualityCount];  // column y_c of the y rows, lane r = row y_r
+  const LaneMask lane = {0, 1, 2, 3};
+  double* const w = workspace.kkt_work;
   for (int i = 0; i < kEqualityCount; ++i) {
     const double w_e = L[fl_y_e(i)] * D[kPosE + i];
     w[kPosE + i] = w_e;
@@ -151,6 +188,7 @@ void kkt_factor() {
       L[fl_y_y(r, i)] = L_y_y[i][r];
     }
   }
+#endif
 
   if (solver_settings.print_kkt_checks != 0) {
     mexPrintf("Squared Frobenius for factorization is %.8g.\n", kkt_factor_check());

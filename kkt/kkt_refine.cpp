@@ -4,9 +4,13 @@
 // each keeping its own order: e rows and y rows in lanes i, u rows in lanes
 // j..j+3, s and z rows in lanes k..k+3.
 // kkt_refine: residual K*var - target, correction solved from it, subtracted.
+// With AVX the product stores the residual directly (each entry less its
+// target), and the solve takes each final correction entry off var as it
+// stores it; the portable build runs both as sweeps of their own.
 #include "kkt/kkt_refine.h"
 
 #include "block/host_services.h"
+#include "kkt/kkt_internal.h"
 #include "kkt/kkt_pattern.h"
 #include "kkt/kkt_solve.h"
 #include "kkt/lanes.h"
@@ -16,7 +20,23 @@ inline namespace SFQP_INSTRUCTION_SET {
 
 using namespace kkt;
 
-void kkt_multiply(double* result, const double* source) {
+namespace {
+
+// Stores entries i..i+3 of the product, or of the product less target when
+// the refinement forms its residual: ((K*v)[i]) - target[i], as the separate
+// sweep would.
+template <bool kResidual>
+[[gnu::always_inline]] inline void put(double* result, const double* target, int i, Lanes x) {
+  if constexpr (kResidual) {
+    store(&result[i], x - load(&target[i]));
+  } else {
+    store(&result[i], x);
+  }
+}
+
+template <bool kResidual>
+[[gnu::always_inline]] inline void product(double* result, const double* source,
+                                           const double* target) {
   const double* const K = workspace.kkt_values;
   const double* const v = source;
   const Lanes vy = load(&v[kStackY]);
@@ -25,17 +45,19 @@ void kkt_multiply(double* result, const double* source) {
   const Lanes e_pairs_a = load(&K[kv_e_diag(0)]);
   const Lanes e_pairs_b = load(&K[kv_e_diag(2)]);
   const Lanes K_y_e = odd(e_pairs_a, e_pairs_b);
-  store(&result[kStackX], even(e_pairs_a, e_pairs_b) * load(&v[kStackX]) + K_y_e * vy);
+  put<kResidual>(result, target, kStackX,
+                 even(e_pairs_a, e_pairs_b) * load(&v[kStackX]) + K_y_e * vy);
 
   // u rows (lanes j..j+3): K(u,u)*u + K(z_j,u)*z_j, + K(z_16+j,u)*z_16+j, then
-  // + K(y_i,u)*y_i for i = 0..3. The four coupling entries of column u_j are
-  // stored together, so four columns are transposed into rows of lanes.
+  // + K(y_i,u)*y_i for i = 0..3.
   for (int j = 0; j < kEffortCount; j += 4) {
-    Lanes coupling[4];
+    // The products K(y_i,u_j)*y_i are formed along each stored column and
+    // transposed, so that lane c of products[i] holds column u_(j+c).
+    Lanes products[4];
     for (int c = 0; c < 4; ++c) {
-      coupling[c] = load(&K[kv_y_u(0, j + c)]);
+      products[c] = load(&K[kv_y_u(0, j + c)]) * vy;
     }
-    transpose(coupling);
+    transpose(products);
     const Lanes diagonal = {K[kv_u_diag(j)], K[kv_u_diag(j + 1)], K[kv_u_diag(j + 2)],
                             K[kv_u_diag(j + 3)]};
     const Lanes z_low = odd(load(&K[kv_z_diag(j)]), load(&K[kv_z_diag(j + 2)]));
@@ -44,9 +66,9 @@ void kkt_multiply(double* result, const double* source) {
     Lanes sum = diagonal * load(&v[kStackU + j]) + z_low * load(&v[kStackZ + j]);
     sum = sum + z_high * load(&v[kStackZ + kEffortCount + j]);
     for (int i = 0; i < kEqualityCount; ++i) {
-      sum = sum + coupling[i] * splat(vy[i]);
+      sum = sum + products[i];
     }
-    store(&result[kStackU + j], sum);
+    put<kResidual>(result, target, kStackU + j, sum);
   }
 
   // s rows and z rows (lanes k..k+3): K(s,s)*s + K(z,s)*z, and
@@ -59,10 +81,10 @@ void kkt_multiply(double* result, const double* source) {
     const Lanes K_z_s = odd(s_pairs_a, s_pairs_b);
     const Lanes vs = load(&v[kStackS + k]);
     const Lanes vz = load(&v[kStackZ + k]);
-    store(&result[kStackS + k], even(s_pairs_a, s_pairs_b) * vs + K_z_s * vz);
+    put<kResidual>(result, target, kStackS + k, even(s_pairs_a, s_pairs_b) * vs + K_z_s * vz);
     const Lanes sum = even(z_pairs_a, z_pairs_b) * vz + K_z_s * vs;
-    store(&result[kStackZ + k],
-          sum + odd(z_pairs_a, z_pairs_b) * load(&v[kStackU + k % kEffortCount]));
+    put<kResidual>(result, target, kStackZ + k,
+                   sum + odd(z_pairs_a, z_pairs_b) * load(&v[kStackU + k % kEffortCount]));
   }
 
   // y rows (lane i): K(y,e)*e + K(y,u_0)*u_0, then + K(y,u_j)*u_j for j = 1..15;
@@ -71,19 +93,23 @@ void kkt_multiply(double* result, const double* source) {
   for (int j = 1; j < kEffortCount; ++j) {
     sum = sum + load(&K[kv_y_u(0, j)]) * splat(v[kStackU + j]);
   }
-  store(&result[kStackY], sum);
+  put<kResidual>(result, target, kStackY, sum);
 }
-
-namespace {
 
 // kkt_residual := K*var - target. Its squared norm, summed in index order, is
 // only ever printed, so it is formed only for the print.
 void residual_into_workspace(const double* target, const double* var) {
+#ifdef __AVX__
+  product<true>(workspace.kkt_residual, var, target);
+#else
+  // The portable build takes the lanes of the fused stores through the
+  // stack; the subtraction is its own sweep there.
   double* const r = workspace.kkt_residual;
   kkt_multiply(r, var);
   for (int i = 0; i < kKktSize; i += 4) {
     store(&r[i], load(&r[i]) - load(&target[i]));
   }
+#endif
 }
 
 double residual_norm() {
@@ -95,6 +121,14 @@ double residual_norm() {
   }
   return norm;
 }
+
+}  // namespace
+
+void kkt_multiply(double* result, const double* source) {
+  product<false>(result, source, nullptr);
+}
+
+namespace {
 
 constexpr const char* kInitialResidualFormat =
     "Initial residual before refinement has norm squared %.6g.\n";
@@ -110,10 +144,7 @@ void kkt_refine(const double* target, double* var) {
     if (print) {
       mexPrintf(pass == 0 ? kInitialResidualFormat : kRefinedResidualFormat, residual_norm());
     }
-    kkt_solve(workspace.kkt_residual, workspace.kkt_correction);
-    for (int i = 0; i < kKktSize; i += 4) {
-      store(&var[i], load(&var[i]) - load(&workspace.kkt_correction[i]));
-    }
+    kkt_solve_and_update(workspace.kkt_residual, workspace.kkt_correction, var);
   }
   if (print) {
     residual_into_workspace(target, var);

@@ -4,8 +4,10 @@
 // products summed over ascending rows from the first product, then subtracted
 // once), scatter back to stacked order. No divisions, no branches on data.
 // The scaling of each entry is done where the forward pass last needs it
-// unscaled, and the backward pass writes each final entry to its stacked
-// place in result directly; kkt_work is scratch.
+// unscaled, and each final entry goes to its stacked place in result
+// directly. With AVX the vector in elimination order lives in locals and
+// kkt_work is left to the self-check; the portable build keeps it in
+// kkt_work.
 //
 // Rows of one block never depend on each other, so each block runs four rows
 // side by side in lanes, every lane keeping its row's order: s and z rows in
@@ -15,6 +17,7 @@
 #include "kkt/kkt_solve.h"
 
 #include "block/host_services.h"
+#include "kkt/kkt_internal.h"
 #include "kkt/kkt_pattern.h"
 #include "kkt/kkt_refine.h"
 #include "kkt/lanes.h"
@@ -26,6 +29,134 @@ using namespace kkt;
 
 namespace {
 
+// Where a final entry of the solution goes: to result[i] and, for a
+// refinement pass, also off var[i]. Four entries at a time.
+template <bool kUpdate>
+[[gnu::always_inline]] inline void put(double* result, double* var, int i, Lanes x) {
+  store(&result[i], x);
+  if constexpr (kUpdate) {
+    store(&var[i], load(&var[i]) - x);
+  }
+}
+
+#ifdef __AVX__
+
+// The whole solve, with the vector in elimination order held in locals (the
+// blocks s, z, e, u as lanes, the y entries as scalars) rather than in
+// kkt_work, so that nothing is stored only to be loaded again.
+template <bool kUpdate>
+[[gnu::always_inline]] inline void solve(const double* target, double* result, double* var) {
+  const double* const L = workspace.factor_L;
+  const double* const Dinv = workspace.factor_D_inverse;
+  const Lanes L_y_e = {L[fl_y_e(0)], L[fl_y_e(1)], L[fl_y_e(2)], L[fl_y_e(3)]};
+  constexpr int kBlocks = kInequalityCount / 4;  // 8 blocks of s, 8 of z
+  constexpr int kUBlocks = kEffortCount / 4;     // 4 blocks of u
+  Lanes ws[kBlocks];
+  Lanes wz[kBlocks];
+  Lanes wu[kUBlocks];
+
+  // Forward, s and z rows (lanes k..k+3): w_s = target_s, w_z = target_z - L(z,s)*w_s.
+  // The s entries are scaled by their reciprocal pivots at once (the diagonal
+  // step), the z entries once the u rows have used them.
+  for (int b = 0; b < kBlocks; ++b) {
+    const int k = 4 * b;
+    const Lanes s = load(&target[kStackS + k]);
+    ws[b] = load(&Dinv[kPosS + k]) * s;
+    wz[b] = load(&target[kStackZ + k]) - load(&L[fl_z_s(k)]) * s;
+  }
+  // Forward, e rows: no entries.
+  const Lanes we = load(&target[kStackX]);
+  // Forward, u rows (lanes j..j+3): (target_u - L(u,z_j)*w) - L(u,z_16+j)*w.
+  for (int b = 0; b < kUBlocks; ++b) {
+    const int j = 4 * b;
+    const Lanes pairs_a = load(&L[fl_u_zlow(j)]);
+    const Lanes pairs_b = load(&L[fl_u_zlow(j + 2)]);
+    wu[b] = (load(&target[kStackU + j]) - even(pairs_a, pairs_b) * wz[b]) -
+            odd(pairs_a, pairs_b) * wz[b + kUBlocks];
+    wz[b] = load(&Dinv[kPosZ + j]) * wz[b];
+    wz[b + kUBlocks] = load(&Dinv[kPosZ + kEffortCount + j]) * wz[b + kUBlocks];
+  }
+  // Forward, y rows (lane i = row y_i): target - L(y,e)*w_e, then minus
+  // L(y,u_j)*w_u_j for j = 0..15, then the y-y terms lane by lane. The
+  // products of four u entries are formed along each stored row of L and
+  // transposed, so that lane i again holds row y_i.
+  Lanes t = load(&target[kStackY]) - L_y_e * we;
+  for (int b = 0; b < kUBlocks; ++b) {
+    const int j = 4 * b;
+    Lanes products[4];
+    for (int i = 0; i < kEqualityCount; ++i) {
+      products[i] = load(&L[fl_y_u(i, j)]) * wu[b];
+    }
+    transpose(products);
+    for (int c = 0; c < 4; ++c) {
+      t = t - products[c];
+    }
+  }
+  double y0 = t[0];
+  double y1 = t[1] - L[fl_y_y(1, 0)] * y0;
+  double y2 = (t[2] - L[fl_y_y(2, 0)] * y0) - L[fl_y_y(2, 1)] * y1;
+  double y3 = ((t[3] - L[fl_y_y(3, 0)] * y0) - L[fl_y_y(3, 1)] * y1) - L[fl_y_y(3, 2)] * y2;
+
+  // Diagonal, for the e, u and y entries.
+  const Lanes ve = load(&Dinv[kPosE]) * we;
+  for (int b = 0; b < kUBlocks; ++b) {
+    wu[b] = load(&Dinv[kPosU + 4 * b]) * wu[b];
+  }
+  y0 = Dinv[kPosY] * y0;
+  y1 = Dinv[kPosY + 1] * y1;
+  y2 = Dinv[kPosY + 2] * y2;
+  y3 = Dinv[kPosY + 3] * y3;
+
+  // Backward, y columns 86, 85, 84: each sum from its first product, ascending
+  // rows. From here on every final entry goes straight to its stacked place
+  // in result (the scatter).
+  y2 = y2 - L[fl_y_y(3, 2)] * y3;
+  y1 = y1 - (L[fl_y_y(2, 1)] * y2 + L[fl_y_y(3, 1)] * y3);
+  y0 = y0 - ((L[fl_y_y(1, 0)] * y1 + L[fl_y_y(2, 0)] * y2) + L[fl_y_y(3, 0)] * y3);
+  const Lanes wy = {y0, y1, y2, y3};
+  // Backward, u columns (lanes j..j+3): rows y_0..y_3 in ascending order.
+  Lanes xu[kUBlocks];
+  for (int b = 0; b < kUBlocks; ++b) {
+    const int j = 4 * b;
+    const Lanes sum = ((load(&L[fl_y_u(0, j)]) * splat(y0) + load(&L[fl_y_u(1, j)]) * splat(y1)) +
+                       load(&L[fl_y_u(2, j)]) * splat(y2)) +
+                      load(&L[fl_y_u(3, j)]) * splat(y3);
+    xu[b] = wu[b] - sum;
+  }
+  // Backward, e columns (lane i): row y_i.
+  const Lanes xe = ve - L_y_e * wy;
+  // Backward, z columns (lanes j..j+3): z_j and z_(16+j) each have row u_j.
+  Lanes xz[kBlocks];
+  for (int b = 0; b < kUBlocks; ++b) {
+    const int j = 4 * b;
+    const Lanes pairs_a = load(&L[fl_u_zlow(j)]);
+    const Lanes pairs_b = load(&L[fl_u_zlow(j + 2)]);
+    xz[b] = wz[b] - even(pairs_a, pairs_b) * xu[b];
+    xz[b + kUBlocks] = wz[b + kUBlocks] - odd(pairs_a, pairs_b) * xu[b];
+  }
+  // Backward, s columns (lanes k..k+3): row z_k. Then the scatter, in
+  // ascending stacked order.
+  put<kUpdate>(result, var, kStackX, xe);
+  for (int b = 0; b < kUBlocks; ++b) {
+    put<kUpdate>(result, var, kStackU + 4 * b, xu[b]);
+  }
+  for (int b = 0; b < kBlocks; ++b) {
+    const int k = 4 * b;
+    put<kUpdate>(result, var, kStackS + k, ws[b] - load(&L[fl_z_s(k)]) * xz[b]);
+  }
+  for (int b = 0; b < kBlocks; ++b) {
+    put<kUpdate>(result, var, kStackZ + 4 * b, xz[b]);
+  }
+  put<kUpdate>(result, var, kStackY, wy);
+}
+
+#else
+
+// The portable build keeps a Lanes value as a pair of SSE2 registers, and
+// with the blocks held in locals it moves them between stack slots and builds
+// vectors lane by lane through the stack; there the vector in elimination
+// order lives in kkt_work, and a refinement pass's update is a sweep of its
+// own.
 // L(y_i, u_j) for i = 0..3 in lane i: column u_j of the y rows, four columns
 // at a time, transposed from the rows of factor_L.
 void y_rows_by_column(const double* L, int j, Lanes (&columns)[4]) {
@@ -35,9 +166,7 @@ void y_rows_by_column(const double* L, int j, Lanes (&columns)[4]) {
   transpose(columns);
 }
 
-}  // namespace
-
-void kkt_solve(const double* target, double* result) {
+void solve_in_work(const double* target, double* result) {
   const double* const L = workspace.factor_L;
   const double* const Dinv = workspace.factor_D_inverse;
   double* const w = workspace.kkt_work;
@@ -118,10 +247,36 @@ void kkt_solve(const double* target, double* result) {
     store(&result[kStackS + k],
           load(&w[kPosS + k]) - load(&L[fl_z_s(k)]) * load(&result[kStackZ + k]));
   }
+}
 
+template <bool kUpdate>
+void solve(const double* target, double* result, double* var) {
+  solve_in_work(target, result);
+  if constexpr (kUpdate) {
+    for (int i = 0; i < kKktSize; i += 4) {
+      store(&var[i], load(&var[i]) - load(&result[i]));
+    }
+  }
+}
+
+#endif
+
+void print_check(const double* target, const double* result) {
   if (solver_settings.print_kkt_checks != 0) {
     mexPrintf("Squared norm for solution is %.8g.\n", kkt_solve_check(target, result));
   }
+}
+
+}  // namespace
+
+void kkt_solve(const double* target, double* result) {
+  solve<false>(target, result, nullptr);
+  print_check(target, result);
+}
+
+void kkt_solve_and_update(const double* target, double* correction, double* var) {
+  solve<true>(target, correction, var);
+  print_check(target, correction);
 }
 
 double kkt_solve_check(const double* target, const double* result) {

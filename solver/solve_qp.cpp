@@ -35,14 +35,19 @@ const double* dz() {
 }
 
 // The step rule over one block of 32 entries: wherever v[i]*m > dv[i], m
-// becomes dv[i]/v[i], entry after entry. Four entries are tested at once with
-// the m they start from; a block of four in which none changes m is exactly
-// what the entry-by-entry rule would have done, and a block in which one does
+// becomes dv[i]/v[i], entry after entry. Eight entries are tested at once with
+// the m they start from; a group of eight in which none changes m is exactly
+// what the entry-by-entry rule would have done, and a group in which one does
 // is run entry by entry.
+constexpr int kStepGroup = 8;
+
 void lower_step_bound(const double* v, const double* dv, double& m) {
-  for (int i = 0; i < kInequalityCount; i += 4) {
-    if (any(greater(load(&v[i]) * splat(m), load(&dv[i])))) {
-      for (int k = i; k < i + 4; ++k) {
+#pragma GCC unroll 4
+  for (int i = 0; i < kInequalityCount; i += kStepGroup) {
+    const Lanes start = splat(m);
+    if (any(greater(load(&v[i]) * start, load(&dv[i])) |
+            greater(load(&v[i + 4]) * start, load(&dv[i + 4])))) {
+      for (int k = i; k < i + kStepGroup; ++k) {
         if (v[k] * m > dv[k]) {
           m = dv[k] / v[k];
         }
@@ -66,6 +71,35 @@ void step_along(double* v, const double* d, int count, double alpha) {
   for (int i = 0; i < count; i += 4) {
     store(&v[i], splat(alpha) * load(&d[i]) + load(&v[i]));
   }
+}
+
+// The update v := alpha*d + v of x, y, s and z, then the measures of the new
+// iterate: the s and z entries are updated, multiplied into the gap and set
+// against h and Gx in one pass, each sum in index order.
+void step_and_measure(double alpha) {
+  const double* const d = workspace.direction;
+  double* const x = workspace.x;
+  double* const s = workspace.s;
+  double* const z = workspace.z;
+  step_along(x, &d[kStackX], kUnknownCount, alpha);
+  step_along(workspace.y, &d[kStackY], kEqualityCount, alpha);
+  workspace.eq_residual_sq = eq_residual();
+  const Lanes a = splat(alpha);
+  double gap = 0.0;
+  double ineq = 0.0;
+  for (int i = 0; i < kInequalityCount; i += 4) {
+    const Lanes s_new = a * load(&d[kStackS + i]) + load(&s[i]);
+    const Lanes z_new = a * load(&d[kStackZ + i]) + load(&z[i]);
+    store(&s[i], s_new);
+    store(&z[i], z_new);
+    gap = add_in_order(gap, s_new * z_new);
+    // -Gx: u in rows 0..15, -u in rows 16..31.
+    const Lanes u = load(&x[kStackU + i % kEffortCount]);
+    const Lanes residual = (load(&workspace.h[i]) - s_new) + (i < kEffortCount ? u : -u);
+    ineq = add_in_order(ineq, residual * residual);
+  }
+  workspace.gap = gap;
+  workspace.ineq_residual_sq = ineq;
 }
 
 void print_progress_row(int iteration, double alpha) {
@@ -147,36 +181,51 @@ void improved_start_point() {
   }
 }
 
-// Predictor: -(Px + q + A'y + G'z), -z, -(Gx + s - h), -(Ax - b).
+// Predictor: -(Px + q + A'y + G'z), -z, -(Gx + s - h), -(Ax - b). Each
+// block in one pass, with the operators' arithmetic written out: x entries
+// (t_G + t_A) - (t_P + q), where t_A = -A'y, t_G = -G'z and t_P = Px.
 void affine_rhs() {
   double* const rhs = workspace.kkt_rhs;
-  double* const t = workspace.kkt_residual;
-  neg_At_times(&rhs[kStackX], workspace.y);
-  neg_Gt_times(t, workspace.z);
-  for (int i = 0; i < kUnknownCount; i += 4) {
-    store(&rhs[kStackX + i], load(&t[i]) + load(&rhs[kStackX + i]));
+  const double* const x = workspace.x;
+  const double* const z = workspace.z;
+  const Lanes y = load(workspace.y);
+  // e entries: -A'y copies y, -G'z is 0.0 there.
+  store(&rhs[kStackX],
+        (splat(0.0) + y) - ((load(problem_data.error_weight) * 2.0) * load(x) + load(workspace.q)));
+  for (int j = 0; j < kEffortCount; j += 4) {
+    // -A'y over u_j..u_j+3: four coupling columns transposed into rows.
+    Lanes rows[4];
+    for (int c = 0; c < 4; ++c) {
+      rows[c] = load(&problem_data.coupling[4 * (j + c)]);
+    }
+    kkt::transpose(rows);
+    Lanes t_A = -(rows[0] * splat(y[0]));
+    for (int i = 1; i < kEqualityCount; ++i) {
+      t_A = t_A - rows[i] * splat(y[i]);
+    }
+    const Lanes t_G = load(&z[j]) - load(&z[kEffortCount + j]);
+    const Lanes t_P = (load(&problem_data.effort_weight[j]) * 2.0) * load(&x[kStackU + j]);
+    store(&rhs[kStackU + j], (t_G + t_A) - (t_P + load(&workspace.q[kStackU + j])));
   }
-  P_times(t, workspace.x);
-  for (int i = 0; i < kUnknownCount; i += 4) {
-    store(&rhs[kStackX + i], load(&rhs[kStackX + i]) - (load(&t[i]) + load(&workspace.q[i])));
-  }
+  const double* const s = workspace.s;
   for (int i = 0; i < kInequalityCount; i += 4) {
-    store(&rhs[kStackS + i], -load(&workspace.z[i]));
+    store(&rhs[kStackS + i], -load(&z[i]));
   }
-  neg_G_times(&rhs[kStackZ], workspace.x);
-  for (int i = 0; i < kInequalityCount; i += 4) {
-    store(&rhs[kStackZ + i],
-          (load(&workspace.h[i]) - load(&workspace.s[i])) + load(&rhs[kStackZ + i]));
+  // -Gx is u in rows 0..15 and -u in rows 16..31.
+  for (int j = 0; j < kEffortCount; j += 4) {
+    const Lanes u = load(&x[kStackU + j]);
+    store(&rhs[kStackZ + j], (load(&workspace.h[j]) - load(&s[j])) + u);
+    store(&rhs[kStackZ + kEffortCount + j],
+          (load(&workspace.h[kEffortCount + j]) - load(&s[kEffortCount + j])) + -u);
   }
-  neg_A_times(&rhs[kStackY], workspace.x);
+  neg_A_times(&rhs[kStackY], x);
   store(&rhs[kStackY], load(&rhs[kStackY]) + load(workspace.b));
 }
 
 // Centering corrector from the affine direction in workspace.direction: sigma
 // is the cube of the ratio of the gaps after and before the affine step, mu the
-// gap over the 32 inequalities.
-void corrector_rhs() {
-  const double gap = duality_gap();
+// gap over the 32 inequalities. gap is the duality gap of the current iterate.
+static void corrector_rhs_with_gap(double gap) {
   const double alpha_affine = step_to_boundary(1.0);
   const Lanes alpha = splat(alpha_affine);
   double gap_affine = 0.0;
@@ -198,6 +247,10 @@ void corrector_rhs() {
     store(&rhs[kStackS + i],
           (sigma_mu - load(&dz()[i]) * load(&ds()[i])) * load(&workspace.inverse_slack[i]));
   }
+}
+
+void corrector_rhs() {
+  corrector_rhs_with_gap(duality_gap());
 }
 
 std::int32_t interior_point_solve() {
@@ -233,7 +286,8 @@ std::int32_t interior_point_solve() {
     kkt_solve(workspace.kkt_rhs, workspace.direction);
     kkt_refine(workspace.kkt_rhs, workspace.direction);
 
-    corrector_rhs();
+    // The gap of the iterate: computed after the previous step, or here.
+    corrector_rhs_with_gap(k == 0 ? duality_gap() : workspace.gap);
     kkt_solve(workspace.kkt_rhs, workspace.corrector_direction);
     kkt_refine(workspace.kkt_rhs, workspace.corrector_direction);
 
@@ -243,15 +297,7 @@ std::int32_t interior_point_solve() {
     }
     const double alpha = step_to_boundary(kStepFactor);
 
-    const double* const d = workspace.direction;
-    step_along(workspace.x, &d[kStackX], kUnknownCount, alpha);
-    step_along(workspace.s, &d[kStackS], kInequalityCount, alpha);
-    step_along(workspace.z, &d[kStackZ], kInequalityCount, alpha);
-    step_along(workspace.y, &d[kStackY], kEqualityCount, alpha);
-
-    workspace.gap = duality_gap();
-    workspace.eq_residual_sq = eq_residual();
-    workspace.ineq_residual_sq = ineq_residual();
+    step_and_measure(alpha);
     if (solver_settings.print_progress != 0) {
       workspace.objv = objective_value();
       print_progress_row(k + 1, alpha);
