@@ -122,25 +122,30 @@ void kkt_factor() {
   // below are fill: rows y_r (r > i) share u_0..u_15 and y_0..y_(i-1), and
   // start from the negated first product. Lane r of the running vector t is
   // row y_r; the lanes of rows above y_i carry nothing of use.
-#ifdef __AVX__
-  // The stanza is unrolled over i, so that lane numbers are constants and the
-  // u part of each column, which needs nothing of the y columns before it, can
-  // start before they finish.
+  // With AVX the stanza is unrolled over i, so that lane numbers are constants
+  // and the u part of each column, which needs nothing of the y columns before
+  // it, can start before they finish; the portable build, which keeps a Lanes
+  // value as two SSE2 registers, runs it faster as a loop. The products w_k of
+  // the u columns go through kkt_work, which both builds read back fastest.
   Lanes L_y_y[kEqualityCount];  // column y_c of the y rows, lane r = row y_r
   const LaneMask lane = {0, 1, 2, 3};
+  double* const w = workspace.kkt_work;
+#ifdef __AVX__
 #pragma GCC unroll 4
+#else
+#pragma GCC unroll 1
+#endif
   for (int i = 0; i < kEqualityCount; ++i) {
     const double L_e = L[fl_y_e(i)];
     const double w_e = L_e * D[kPosE + i];
-    Lanes w_u[kEffortCount / 4];
     for (int j = 0; j < kEffortCount; j += 4) {
-      w_u[j / 4] = load(&L[fl_y_u(i, j)]) * load(&D[kPosU + j]);
+      store(&w[kPosU + j], load(&L[fl_y_u(i, j)]) * load(&D[kPosU + j]));
     }
-    const Lanes first = L_y_u[0] * splat(w_u[0][0]);
+    const Lanes first = L_y_u[0] * splat(w[kPosU]);
     const Lanes pivot_start = (0.0 - splat(L_e * w_e)) - first;
     Lanes t = select(lane == i, pivot_start, -first);
     for (int j = 1; j < kEffortCount; ++j) {
-      t = t - L_y_u[j] * splat(w_u[j / 4][j % 4]);
+      t = t - L_y_u[j] * splat(w[kPosU + j]);
     }
     for (int c = 0; c < i; ++c) {
       const double w_y = L_y_y[c][i] * D[kPosY + c];
@@ -156,39 +161,6 @@ void kkt_factor() {
       L[fl_y_y(r, i)] = L_y_y[i][r];
     }
   }
-#else
-  // The portable build keeps a Lanes value as two SSE2 registers and would
-  // take the lanes of the unrolled stanza through the stack; there the
-  // products w_k go through kkt_work, one column at a time.
-  Lanes L_y_y[kEqualityCount];  // column y_c of the y rows, lane r = row y_r
-  const LaneMask lane = {0, 1, 2, 3};
-  double* const w = workspace.kkt_work;
-  for (int i = 0; i < kEqualityCount; ++i) {
-    const double w_e = L[fl_y_e(i)] * D[kPosE + i];
-    w[kPosE + i] = w_e;
-    for (int j = 0; j < kEffortCount; j += 4) {
-      store(&w[kPosU + j], load(&L[fl_y_u(i, j)]) * load(&D[kPosU + j]));
-    }
-    const Lanes first = L_y_u[0] * splat(w[kPosU]);
-    const Lanes pivot_start = (0.0 - splat(L[fl_y_e(i)] * w_e)) - first;
-    Lanes t = select(lane == i, pivot_start, -first);
-    for (int j = 1; j < kEffortCount; ++j) {
-      t = t - L_y_u[j] * splat(w[kPosU + j]);
-    }
-    for (int c = 0; c < i; ++c) {
-      w[kPosY + c] = L_y_y[c][i] * D[kPosY + c];
-      t = t - L_y_y[c] * splat(w[kPosY + c]);
-    }
-    const double d = t[i] > 0.0 ? -delta : t[i] - delta;
-    const double inverse = 1.0 / d;
-    workspace.factor_D[kPosY + i] = d;
-    workspace.factor_D_inverse[kPosY + i] = inverse;
-    L_y_y[i] = t * splat(inverse);
-    for (int r = i + 1; r < kEqualityCount; ++r) {
-      L[fl_y_y(r, i)] = L_y_y[i][r];
-    }
-  }
-#endif
 
   if (solver_settings.print_kkt_checks != 0) {
     mexPrintf("Squared Frobenius for factorization is %.8g.\n", kkt_factor_check());
