@@ -53,12 +53,10 @@ bool processor_runs_x86_64_v3() {
   return (c & bit_LZCNT) != 0;
 }
 
-InstructionSet newest_supported() {
-  return processor_runs_x86_64_v3() ? InstructionSet::x86_64_v3 : InstructionSet::x86_64;
-}
-
-// Chosen once, when the module is loaded.
-const Arithmetic* active_build = &arithmetic(newest_supported());
+// Both read once, when the module is loaded.
+const bool processor_has_x86_64_v3 = processor_runs_x86_64_v3();
+const Arithmetic* active_build =
+    &arithmetic(processor_has_x86_64_v3 ? InstructionSet::x86_64_v3 : InstructionSet::x86_64);
 
 }  // namespace
 
@@ -80,7 +78,7 @@ std::optional<InstructionSet> instruction_set_named(std::string_view name) {
 }
 
 bool instruction_set_supported(InstructionSet set) {
-  return set == InstructionSet::x86_64 || processor_runs_x86_64_v3();
+  return set == InstructionSet::x86_64 || processor_has_x86_64_v3;
 }
 
 InstructionSet active_instruction_set() {

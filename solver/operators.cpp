@@ -5,6 +5,7 @@
 #include "solver/operators.h"
 
 #include "kkt/lanes.h"
+#include "solver/operator_lanes.h"
 #include "solver/records.h"
 
 namespace sfqp {
@@ -34,44 +35,30 @@ void neg_A_times(double* out4, const double* in20) {
   store(out4, acc);
 }
 
-// Column j (lanes j..j+3): ((-(c0*in0) - c1*in1) - c2*in2) - c3*in3; the e
-// part is copied. Four coupling columns are transposed into rows of lanes.
 void neg_At_times(double* out20, const double* in4) {
-  store(out20, load(in4));
+  const Lanes y = load(in4);
+  store(out20, y);
   for (int j = 0; j < kEffortCount; j += 4) {
-    Lanes rows[4];
-    for (int c = 0; c < 4; ++c) {
-      rows[c] = load(coupling_column(j + c));
-    }
-    kkt::transpose(rows);
-    Lanes acc = -(rows[0] * splat(in4[0]));
-    for (int i = 1; i < kEqualityCount; ++i) {
-      acc = acc - rows[i] * splat(in4[i]);
-    }
-    store(&out20[kStackU + j], acc);
+    store(&out20[kStackU + j], neg_At_u(y, j));
   }
 }
 
 void neg_G_times(double* out32, const double* in20) {
-  for (int j = 0; j < kEffortCount; j += 4) {
-    const Lanes u = load(&in20[kStackU + j]);
-    store(&out32[j], u);
-    store(&out32[kEffortCount + j], -u);
+  for (int i = 0; i < kInequalityCount; i += 4) {
+    store(&out32[i], neg_G_at(in20, i));
   }
 }
 
 void neg_Gt_times(double* out20, const double* in32) {
   store(out20, splat(0.0));
   for (int j = 0; j < kEffortCount; j += 4) {
-    store(&out20[kStackU + j], load(&in32[j]) - load(&in32[kEffortCount + j]));
+    store(&out20[kStackU + j], neg_Gt_u(in32, j));
   }
 }
 
 void P_times(double* out20, const double* in20) {
-  store(out20, (load(problem_data.error_weight) * 2.0) * load(in20));
-  for (int j = 0; j < kEffortCount; j += 4) {
-    store(&out20[kStackU + j],
-          (load(&problem_data.effort_weight[j]) * 2.0) * load(&in20[kStackU + j]));
+  for (int i = 0; i < kUnknownCount; i += 4) {
+    store(&out20[i], P_at(in20, i));
   }
 }
 
@@ -125,12 +112,9 @@ double eq_residual() {
 }
 
 double ineq_residual() {
-  double* const r = workspace.kkt_residual;
-  neg_G_times(r, workspace.x);
   double sum = 0.0;
   for (int i = 0; i < kInequalityCount; i += 4) {
-    const Lanes residual = (load(&workspace.h[i]) - load(&workspace.s[i])) + load(&r[i]);
-    store(&r[i], residual);
+    const Lanes residual = ineq_residual_at(load(&workspace.s[i]), workspace.x, i);
     sum = add_in_order(sum, residual * residual);
   }
   return sum;

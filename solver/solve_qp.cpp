@@ -8,6 +8,7 @@
 #include "kkt/kkt_refine.h"
 #include "kkt/kkt_solve.h"
 #include "kkt/lanes.h"
+#include "solver/operator_lanes.h"
 #include "solver/operators.h"
 #include "solver/records.h"
 
@@ -93,9 +94,7 @@ void step_and_measure(double alpha) {
     store(&s[i], s_new);
     store(&z[i], z_new);
     gap = add_in_order(gap, s_new * z_new);
-    // -Gx: u in rows 0..15, -u in rows 16..31.
-    const Lanes u = load(&x[kStackU + i % kEffortCount]);
-    const Lanes residual = (load(&workspace.h[i]) - s_new) + (i < kEffortCount ? u : -u);
+    const Lanes residual = ineq_residual_at(s_new, x, i);
     ineq = add_in_order(ineq, residual * residual);
   }
   workspace.gap = gap;
@@ -182,7 +181,7 @@ void improved_start_point() {
 }
 
 // Predictor: -(Px + q + A'y + G'z), -z, -(Gx + s - h), -(Ax - b). Each
-// block in one pass, with the operators' arithmetic written out: x entries
+// block in one pass, from the operators' four-entry pieces: x entries
 // (t_G + t_A) - (t_P + q), where t_A = -A'y, t_G = -G'z and t_P = Px.
 void affine_rhs() {
   double* const rhs = workspace.kkt_rhs;
@@ -190,33 +189,17 @@ void affine_rhs() {
   const double* const z = workspace.z;
   const Lanes y = load(workspace.y);
   // e entries: -A'y copies y, -G'z is 0.0 there.
-  store(&rhs[kStackX],
-        (splat(0.0) + y) - ((load(problem_data.error_weight) * 2.0) * load(x) + load(workspace.q)));
+  store(&rhs[kStackX], (splat(0.0) + y) - (P_at(x, kStackX) + load(workspace.q)));
   for (int j = 0; j < kEffortCount; j += 4) {
-    // -A'y over u_j..u_j+3: four coupling columns transposed into rows.
-    Lanes rows[4];
-    for (int c = 0; c < 4; ++c) {
-      rows[c] = load(&problem_data.coupling[4 * (j + c)]);
-    }
-    kkt::transpose(rows);
-    Lanes t_A = -(rows[0] * splat(y[0]));
-    for (int i = 1; i < kEqualityCount; ++i) {
-      t_A = t_A - rows[i] * splat(y[i]);
-    }
-    const Lanes t_G = load(&z[j]) - load(&z[kEffortCount + j]);
-    const Lanes t_P = (load(&problem_data.effort_weight[j]) * 2.0) * load(&x[kStackU + j]);
-    store(&rhs[kStackU + j], (t_G + t_A) - (t_P + load(&workspace.q[kStackU + j])));
+    store(&rhs[kStackU + j], (neg_Gt_u(z, j) + neg_At_u(y, j)) -
+                                 (P_at(x, kStackU + j) + load(&workspace.q[kStackU + j])));
   }
   const double* const s = workspace.s;
   for (int i = 0; i < kInequalityCount; i += 4) {
     store(&rhs[kStackS + i], -load(&z[i]));
   }
-  // -Gx is u in rows 0..15 and -u in rows 16..31.
-  for (int j = 0; j < kEffortCount; j += 4) {
-    const Lanes u = load(&x[kStackU + j]);
-    store(&rhs[kStackZ + j], (load(&workspace.h[j]) - load(&s[j])) + u);
-    store(&rhs[kStackZ + kEffortCount + j],
-          (load(&workspace.h[kEffortCount + j]) - load(&s[kEffortCount + j])) + -u);
+  for (int i = 0; i < kInequalityCount; i += 4) {
+    store(&rhs[kStackZ + i], ineq_residual_at(load(&s[i]), x, i));
   }
   neg_A_times(&rhs[kStackY], x);
   store(&rhs[kStackY], load(&rhs[kStackY]) + load(workspace.b));
