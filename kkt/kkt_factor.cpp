@@ -15,7 +15,9 @@
 #include "kkt/kkt_factor.h"
 
 #include "block/host_services.h"
+#include "kkt/filled_kkt.h"
 #include "kkt/kkt_pattern.h"
+#include "kkt/kkt_values.h"
 #include "kkt/lanes.h"
 
 namespace sfqp {
@@ -42,9 +44,9 @@ namespace {
   return inverse;
 }
 
-}  // namespace
-
-void kkt_factor() {
+// The factorisation, reading the matrix through Values (kkt/kkt_values.h).
+template <class Values>
+void factor() {
   const double* const K = workspace.kkt_values;
   double* const L = workspace.factor_L;
   const double* const D = workspace.factor_D;
@@ -52,25 +54,25 @@ void kkt_factor() {
   const Lanes deltas = splat(delta);
 
   // s columns (lanes k..k+3): no earlier columns; one entry below, at (z_k, s_k).
+  // The pivots and the entries stay in registers for the z columns.
+  constexpr int kBlocks = kInequalityCount / 4;
+  Lanes d_s[kBlocks];
+  Lanes L_z_s[kBlocks];
   for (int k = 0; k < kInequalityCount; k += 4) {
-    const Lanes pairs_a = load(&K[kv_s_diag(k)]);
-    const Lanes pairs_b = load(&K[kv_s_diag(k + 2)]);
-    const Lanes inverse = store_pivots(kPosS + k, positive_pivots(even(pairs_a, pairs_b), deltas));
-    store(&L[fl_z_s(k)], odd(pairs_a, pairs_b) * inverse);
+    d_s[k / 4] = positive_pivots(Values::s_diagonal(k), deltas);
+    L_z_s[k / 4] = Values::z_s(k) * store_pivots(kPosS + k, d_s[k / 4]);
+    store(&L[fl_z_s(k)], L_z_s[k / 4]);
   }
 
   // z columns (lanes k..k+3): row z_k has column s_k; one entry below, at
   // (u_(k mod 16), z_k), sharing no earlier column with row z_k. The entries
   // of z_j and z_(16+j) sit side by side in row u_j.
-  Lanes below[kInequalityCount / 4];
+  Lanes below[kBlocks];
   for (int k = 0; k < kInequalityCount; k += 4) {
-    const Lanes pairs_a = load(&K[kv_z_diag(k)]);
-    const Lanes pairs_b = load(&K[kv_z_diag(k + 2)]);
-    const Lanes L_z_s = load(&L[fl_z_s(k)]);
-    const Lanes w_s = L_z_s * load(&D[kPosS + k]);
-    const Lanes raw = even(pairs_a, pairs_b) - L_z_s * w_s;
+    const Lanes w_s = L_z_s[k / 4] * d_s[k / 4];
+    const Lanes raw = Values::z_diagonal(k) - L_z_s[k / 4] * w_s;
     const Lanes inverse = store_pivots(kPosZ + k, negative_pivots(raw, deltas));
-    below[k / 4] = odd(pairs_a, pairs_b) * inverse;
+    below[k / 4] = Values::u_z(k) * inverse;
   }
   for (int j = 0; j < kEffortCount; j += 4) {
     const Lanes low = below[j / 4];
@@ -81,10 +83,8 @@ void kkt_factor() {
 
   // e columns (lane i): no earlier columns; one entry below, at (y_i, e_i).
   {
-    const Lanes pairs_a = load(&K[kv_e_diag(0)]);
-    const Lanes pairs_b = load(&K[kv_e_diag(2)]);
-    const Lanes inverse = store_pivots(kPosE, positive_pivots(even(pairs_a, pairs_b), deltas));
-    const Lanes L_y_e = odd(pairs_a, pairs_b) * inverse;
+    const Lanes inverse = store_pivots(kPosE, positive_pivots(Values::e_diagonal(), deltas));
+    const Lanes L_y_e = Values::y_e() * inverse;
     for (int i = 0; i < kErrorCount; ++i) {
       L[fl_y_e(i)] = L_y_e[i];
     }
@@ -96,15 +96,11 @@ void kkt_factor() {
   // the rows (lane i = row y_i) for the y stanza, and stored row by row.
   Lanes L_y_u[kEffortCount];
   for (int j = 0; j < kEffortCount; j += 4) {
-    const Lanes pairs_a = load(&L[fl_u_zlow(j)]);
-    const Lanes pairs_b = load(&L[fl_u_zlow(j + 2)]);
-    const Lanes L_low = even(pairs_a, pairs_b);
-    const Lanes L_high = odd(pairs_a, pairs_b);
+    const Lanes L_low = below[j / 4];
+    const Lanes L_high = below[(kEffortCount + j) / 4];
     const Lanes w_low = L_low * load(&D[kPosZ + j]);
     const Lanes w_high = L_high * load(&D[kPosZ + kEffortCount + j]);
-    const Lanes diagonal = {K[kv_u_diag(j)], K[kv_u_diag(j + 1)], K[kv_u_diag(j + 2)],
-                            K[kv_u_diag(j + 3)]};
-    const Lanes raw = (diagonal - L_low * w_low) - L_high * w_high;
+    const Lanes raw = (Values::u_diagonal(j) - L_low * w_low) - L_high * w_high;
     const Lanes inverse = store_pivots(kPosU + j, positive_pivots(raw, deltas));
     Lanes rows[4];
     for (int c = 0; c < 4; ++c) {
@@ -165,6 +161,16 @@ void kkt_factor() {
   if (solver_settings.print_kkt_checks != 0) {
     mexPrintf("Squared Frobenius for factorization is %.8g.\n", kkt_factor_check());
   }
+}
+
+}  // namespace
+
+void kkt_factor() {
+  factor<StoredValues>();
+}
+
+void kkt_factor_filled() {
+  factor<FilledValues>();
 }
 
 // Residual K - (L*D*L') at every stored position, squared and summed in the

@@ -10,9 +10,11 @@
 #include "kkt/kkt_refine.h"
 
 #include "block/host_services.h"
+#include "kkt/filled_kkt.h"
 #include "kkt/kkt_internal.h"
 #include "kkt/kkt_pattern.h"
 #include "kkt/kkt_solve.h"
+#include "kkt/kkt_values.h"
 #include "kkt/lanes.h"
 
 namespace sfqp {
@@ -34,7 +36,7 @@ template <bool kResidual>
   }
 }
 
-template <bool kResidual>
+template <bool kResidual, class Values>
 [[gnu::always_inline]] inline void product(double* result, const double* source,
                                            const double* target) {
   const double* const K = workspace.kkt_values;
@@ -42,11 +44,8 @@ template <bool kResidual>
   const Lanes vy = load(&v[kStackY]);
 
   // e rows (lane i): K(e,e)*e + K(y,e)*y.
-  const Lanes e_pairs_a = load(&K[kv_e_diag(0)]);
-  const Lanes e_pairs_b = load(&K[kv_e_diag(2)]);
-  const Lanes K_y_e = odd(e_pairs_a, e_pairs_b);
-  put<kResidual>(result, target, kStackX,
-                 even(e_pairs_a, e_pairs_b) * load(&v[kStackX]) + K_y_e * vy);
+  const Lanes K_y_e = Values::y_e();
+  put<kResidual>(result, target, kStackX, Values::e_diagonal() * load(&v[kStackX]) + K_y_e * vy);
 
   // u rows (lanes j..j+3): K(u,u)*u + K(z_j,u)*z_j, + K(z_16+j,u)*z_16+j, then
   // + K(y_i,u)*y_i for i = 0..3.
@@ -58,12 +57,9 @@ template <bool kResidual>
       products[c] = load(&K[kv_y_u(0, j + c)]) * vy;
     }
     transpose(products);
-    const Lanes diagonal = {K[kv_u_diag(j)], K[kv_u_diag(j + 1)], K[kv_u_diag(j + 2)],
-                            K[kv_u_diag(j + 3)]};
-    const Lanes z_low = odd(load(&K[kv_z_diag(j)]), load(&K[kv_z_diag(j + 2)]));
-    const Lanes z_high =
-        odd(load(&K[kv_z_diag(kEffortCount + j)]), load(&K[kv_z_diag(kEffortCount + j + 2)]));
-    Lanes sum = diagonal * load(&v[kStackU + j]) + z_low * load(&v[kStackZ + j]);
+    const Lanes z_low = Values::u_z(j);
+    const Lanes z_high = Values::u_z(kEffortCount + j);
+    Lanes sum = Values::u_diagonal(j) * load(&v[kStackU + j]) + z_low * load(&v[kStackZ + j]);
     sum = sum + z_high * load(&v[kStackZ + kEffortCount + j]);
     for (int i = 0; i < kEqualityCount; ++i) {
       sum = sum + products[i];
@@ -74,17 +70,13 @@ template <bool kResidual>
   // s rows and z rows (lanes k..k+3): K(s,s)*s + K(z,s)*z, and
   // (K(z,z)*z + K(z,s)*s) + K(z,u)*u_(k mod 16).
   for (int k = 0; k < kInequalityCount; k += 4) {
-    const Lanes s_pairs_a = load(&K[kv_s_diag(k)]);
-    const Lanes s_pairs_b = load(&K[kv_s_diag(k + 2)]);
-    const Lanes z_pairs_a = load(&K[kv_z_diag(k)]);
-    const Lanes z_pairs_b = load(&K[kv_z_diag(k + 2)]);
-    const Lanes K_z_s = odd(s_pairs_a, s_pairs_b);
+    const Lanes K_z_s = Values::z_s(k);
     const Lanes vs = load(&v[kStackS + k]);
     const Lanes vz = load(&v[kStackZ + k]);
-    put<kResidual>(result, target, kStackS + k, even(s_pairs_a, s_pairs_b) * vs + K_z_s * vz);
-    const Lanes sum = even(z_pairs_a, z_pairs_b) * vz + K_z_s * vs;
+    put<kResidual>(result, target, kStackS + k, Values::s_diagonal(k) * vs + K_z_s * vz);
+    const Lanes sum = Values::z_diagonal(k) * vz + K_z_s * vs;
     put<kResidual>(result, target, kStackZ + k,
-                   sum + odd(z_pairs_a, z_pairs_b) * load(&v[kStackU + k % kEffortCount]));
+                   sum + Values::u_z(k) * load(&v[kStackU + k % kEffortCount]));
   }
 
   // y rows (lane i): K(y,e)*e + K(y,u_0)*u_0, then + K(y,u_j)*u_j for j = 1..15;
@@ -98,14 +90,15 @@ template <bool kResidual>
 
 // kkt_residual := K*var - target. Its squared norm, summed in index order, is
 // only ever printed, so it is formed only for the print.
+template <class Values>
 void residual_into_workspace(const double* target, const double* var) {
 #ifdef __AVX__
-  product<true>(workspace.kkt_residual, var, target);
+  product<true, Values>(workspace.kkt_residual, var, target);
 #else
   // The portable build takes the lanes of the fused stores through the
   // stack; the subtraction is its own sweep there.
   double* const r = workspace.kkt_residual;
-  kkt_multiply(r, var);
+  product<false, Values>(r, var, nullptr);
   for (int i = 0; i < kKktSize; i += 4) {
     store(&r[i], load(&r[i]) - load(&target[i]));
   }
@@ -125,7 +118,7 @@ double residual_norm() {
 }  // namespace
 
 void kkt_multiply(double* result, const double* source) {
-  product<false>(result, source, nullptr);
+  product<false, StoredValues>(result, source, nullptr);
 }
 
 namespace {
@@ -134,22 +127,33 @@ constexpr const char* kInitialResidualFormat =
     "Initial residual before refinement has norm squared %.6g.\n";
 constexpr const char* kRefinedResidualFormat = "After refinement we get squared norm %.6g.\n";
 
-}  // namespace
-
-void kkt_refine(const double* target, double* var) {
+// The passes, reading the matrix through Values; solve_and_update is the
+// correction solve of the same reading.
+template <class Values, void (*solve_and_update)(const double*, double*, double*)>
+void refine(const double* target, double* var) {
   const int passes = solver_settings.refinement_passes;
   const bool print = solver_settings.print_refinement != 0;
   for (int pass = 0; pass < passes; ++pass) {
-    residual_into_workspace(target, var);
+    residual_into_workspace<Values>(target, var);
     if (print) {
       mexPrintf(pass == 0 ? kInitialResidualFormat : kRefinedResidualFormat, residual_norm());
     }
-    kkt_solve_and_update(workspace.kkt_residual, workspace.kkt_correction, var);
+    solve_and_update(workspace.kkt_residual, workspace.kkt_correction, var);
   }
   if (print) {
-    residual_into_workspace(target, var);
+    residual_into_workspace<Values>(target, var);
     mexPrintf(passes > 0 ? kRefinedResidualFormat : kInitialResidualFormat, residual_norm());
   }
+}
+
+}  // namespace
+
+void kkt_refine(const double* target, double* var) {
+  refine<StoredValues, kkt_solve_and_update>(target, var);
+}
+
+void kkt_refine_filled(const double* target, double* var) {
+  refine<FilledValues, kkt_solve_and_update_filled>(target, var);
 }
 
 }  // namespace SFQP_INSTRUCTION_SET

@@ -17,9 +17,11 @@
 #include "kkt/kkt_solve.h"
 
 #include "block/host_services.h"
+#include "kkt/filled_kkt.h"
 #include "kkt/kkt_internal.h"
 #include "kkt/kkt_pattern.h"
 #include "kkt/kkt_refine.h"
+#include "kkt/kkt_values.h"
 #include "kkt/lanes.h"
 
 namespace sfqp {
@@ -44,11 +46,11 @@ template <bool kUpdate>
 // The whole solve, with the vector in elimination order held in locals (the
 // blocks s, z, e, u as lanes, the y entries as scalars) rather than in
 // kkt_work, so that nothing is stored only to be loaded again.
-template <bool kUpdate>
+template <bool kUpdate, class Values>
 [[gnu::always_inline]] inline void solve(const double* target, double* result, double* var) {
   const double* const L = workspace.factor_L;
   const double* const Dinv = workspace.factor_D_inverse;
-  const Lanes L_y_e = {L[fl_y_e(0)], L[fl_y_e(1)], L[fl_y_e(2)], L[fl_y_e(3)]};
+  const Lanes L_y_e = Values::L_y_e();
   constexpr int kBlocks = kInequalityCount / 4;  // 8 blocks of s, 8 of z
   constexpr int kUBlocks = kEffortCount / 4;     // 4 blocks of u
   Lanes ws[kBlocks];
@@ -69,10 +71,8 @@ template <bool kUpdate>
   // Forward, u rows (lanes j..j+3): (target_u - L(u,z_j)*w) - L(u,z_16+j)*w.
   for (int b = 0; b < kUBlocks; ++b) {
     const int j = 4 * b;
-    const Lanes pairs_a = load(&L[fl_u_zlow(j)]);
-    const Lanes pairs_b = load(&L[fl_u_zlow(j + 2)]);
-    wu[b] = (load(&target[kStackU + j]) - even(pairs_a, pairs_b) * wz[b]) -
-            odd(pairs_a, pairs_b) * wz[b + kUBlocks];
+    wu[b] = (load(&target[kStackU + j]) - Values::L_u_zlow(j) * wz[b]) -
+            Values::L_u_zhigh(j) * wz[b + kUBlocks];
     wz[b] = load(&Dinv[kPosZ + j]) * wz[b];
     wz[b + kUBlocks] = load(&Dinv[kPosZ + kEffortCount + j]) * wz[b + kUBlocks];
   }
@@ -129,10 +129,8 @@ template <bool kUpdate>
   Lanes xz[kBlocks];
   for (int b = 0; b < kUBlocks; ++b) {
     const int j = 4 * b;
-    const Lanes pairs_a = load(&L[fl_u_zlow(j)]);
-    const Lanes pairs_b = load(&L[fl_u_zlow(j + 2)]);
-    xz[b] = wz[b] - even(pairs_a, pairs_b) * xu[b];
-    xz[b + kUBlocks] = wz[b + kUBlocks] - odd(pairs_a, pairs_b) * xu[b];
+    xz[b] = wz[b] - Values::L_u_zlow(j) * xu[b];
+    xz[b + kUBlocks] = wz[b + kUBlocks] - Values::L_u_zhigh(j) * xu[b];
   }
   // Backward, s columns (lanes k..k+3): row z_k. Then the scatter, in
   // ascending stacked order.
@@ -166,11 +164,12 @@ void y_rows_by_column(const double* L, int j, Lanes (&columns)[4]) {
   transpose(columns);
 }
 
+template <class Values>
 void solve_in_work(const double* target, double* result) {
   const double* const L = workspace.factor_L;
   const double* const Dinv = workspace.factor_D_inverse;
   double* const w = workspace.kkt_work;
-  const Lanes L_y_e = {L[fl_y_e(0)], L[fl_y_e(1)], L[fl_y_e(2)], L[fl_y_e(3)]};
+  const Lanes L_y_e = Values::L_y_e();
 
   // Forward, s and z rows (lanes k..k+3): w_s = target_s, w_z = target_z - L(z,s)*w_s.
   // The s entries are scaled by their reciprocal pivots at once (the diagonal
@@ -184,12 +183,10 @@ void solve_in_work(const double* target, double* result) {
   store(&w[kPosE], load(&target[kStackX]));
   // Forward, u rows (lanes j..j+3): (target_u - L(u,z_j)*w) - L(u,z_16+j)*w.
   for (int j = 0; j < kEffortCount; j += 4) {
-    const Lanes pairs_a = load(&L[fl_u_zlow(j)]);
-    const Lanes pairs_b = load(&L[fl_u_zlow(j + 2)]);
     const Lanes w_low = load(&w[kPosZ + j]);
     const Lanes w_high = load(&w[kPosZ + kEffortCount + j]);
-    store(&w[kPosU + j], (load(&target[kStackU + j]) - even(pairs_a, pairs_b) * w_low) -
-                             odd(pairs_a, pairs_b) * w_high);
+    store(&w[kPosU + j], (load(&target[kStackU + j]) - Values::L_u_zlow(j) * w_low) -
+                             Values::L_u_zhigh(j) * w_high);
     store(&w[kPosZ + j], load(&Dinv[kPosZ + j]) * w_low);
     store(&w[kPosZ + kEffortCount + j], load(&Dinv[kPosZ + kEffortCount + j]) * w_high);
   }
@@ -235,12 +232,10 @@ void solve_in_work(const double* target, double* result) {
   store(&result[kStackX], load(&w[kPosE]) - L_y_e * wy);
   // Backward, z columns (lanes j..j+3): z_j and z_(16+j) each have row u_j.
   for (int j = 0; j < kEffortCount; j += 4) {
-    const Lanes pairs_a = load(&L[fl_u_zlow(j)]);
-    const Lanes pairs_b = load(&L[fl_u_zlow(j + 2)]);
     const Lanes wu = load(&result[kStackU + j]);
-    store(&result[kStackZ + j], load(&w[kPosZ + j]) - even(pairs_a, pairs_b) * wu);
+    store(&result[kStackZ + j], load(&w[kPosZ + j]) - Values::L_u_zlow(j) * wu);
     store(&result[kStackZ + kEffortCount + j],
-          load(&w[kPosZ + kEffortCount + j]) - odd(pairs_a, pairs_b) * wu);
+          load(&w[kPosZ + kEffortCount + j]) - Values::L_u_zhigh(j) * wu);
   }
   // Backward, s columns (lanes k..k+3): row z_k.
   for (int k = 0; k < kInequalityCount; k += 4) {
@@ -249,9 +244,9 @@ void solve_in_work(const double* target, double* result) {
   }
 }
 
-template <bool kUpdate>
+template <bool kUpdate, class Values>
 void solve(const double* target, double* result, double* var) {
-  solve_in_work(target, result);
+  solve_in_work<Values>(target, result);
   if constexpr (kUpdate) {
     for (int i = 0; i < kKktSize; i += 4) {
       store(&var[i], load(&var[i]) - load(&result[i]));
@@ -270,12 +265,22 @@ void print_check(const double* target, const double* result) {
 }  // namespace
 
 void kkt_solve(const double* target, double* result) {
-  solve<false>(target, result, nullptr);
+  solve<false, StoredValues>(target, result, nullptr);
   print_check(target, result);
 }
 
 void kkt_solve_and_update(const double* target, double* correction, double* var) {
-  solve<true>(target, correction, var);
+  solve<true, StoredValues>(target, correction, var);
+  print_check(target, correction);
+}
+
+void kkt_solve_filled(const double* target, double* result) {
+  solve<false, FilledValues>(target, result, nullptr);
+  print_check(target, result);
+}
+
+void kkt_solve_and_update_filled(const double* target, double* correction, double* var) {
+  solve<true, FilledValues>(target, correction, var);
   print_check(target, correction);
 }
 

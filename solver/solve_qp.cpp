@@ -4,6 +4,7 @@
 
 #include "block/host_services.h"
 #include "kkt/fill_kkt.h"
+#include "kkt/filled_kkt.h"
 #include "kkt/kkt_factor.h"
 #include "kkt/kkt_refine.h"
 #include "kkt/kkt_solve.h"
@@ -147,9 +148,9 @@ void improved_start_point() {
     entry = 1.0;
   }
   fill_kkt();
-  kkt_factor();
+  kkt_factor_filled();
   improved_start_rhs();
-  kkt_solve(workspace.kkt_rhs, workspace.direction);
+  kkt_solve_filled(workspace.kkt_rhs, workspace.direction);
 
   for (int i = 0; i < kUnknownCount; ++i) {
     workspace.x[i] = workspace.direction[kStackX + i];
@@ -263,16 +264,16 @@ std::int32_t interior_point_solve() {
     }
     workspace.z_block_diagonal = 0.0;
     fill_kkt();
-    kkt_factor();
+    kkt_factor_filled();
 
     affine_rhs();
-    kkt_solve(workspace.kkt_rhs, workspace.direction);
-    kkt_refine(workspace.kkt_rhs, workspace.direction);
+    kkt_solve_filled(workspace.kkt_rhs, workspace.direction);
+    kkt_refine_filled(workspace.kkt_rhs, workspace.direction);
 
     // The gap of the iterate: computed after the previous step, or here.
     corrector_rhs_with_gap(k == 0 ? duality_gap() : workspace.gap);
-    kkt_solve(workspace.kkt_rhs, workspace.corrector_direction);
-    kkt_refine(workspace.kkt_rhs, workspace.corrector_direction);
+    kkt_solve_filled(workspace.kkt_rhs, workspace.corrector_direction);
+    kkt_refine_filled(workspace.kkt_rhs, workspace.corrector_direction);
 
     for (int i = 0; i < kKktSize; i += 4) {
       store(&workspace.direction[i],
