@@ -53,7 +53,6 @@ template <bool kUpdate, class Values>
   const Lanes L_y_e = Values::L_y_e();
   constexpr int kBlocks = kInequalityCount / 4;  // 8 blocks of s, 8 of z
   constexpr int kUBlocks = kEffortCount / 4;     // 4 blocks of u
-  Lanes ws[kBlocks];
   Lanes wz[kBlocks];
   Lanes wu[kUBlocks];
 
@@ -62,9 +61,7 @@ template <bool kUpdate, class Values>
   // step), the z entries once the u rows have used them.
   for (int b = 0; b < kBlocks; ++b) {
     const int k = 4 * b;
-    const Lanes s = load(&target[kStackS + k]);
-    ws[b] = load(&Dinv[kPosS + k]) * s;
-    wz[b] = load(&target[kStackZ + k]) - load(&L[fl_z_s(k)]) * s;
+    wz[b] = load(&target[kStackZ + k]) - load(&L[fl_z_s(k)]) * load(&target[kStackS + k]);
   }
   // Forward, e rows: no entries.
   const Lanes we = load(&target[kStackX]);
@@ -140,7 +137,8 @@ template <bool kUpdate, class Values>
   }
   for (int b = 0; b < kBlocks; ++b) {
     const int k = 4 * b;
-    put<kUpdate>(result, var, kStackS + k, ws[b] - load(&L[fl_z_s(k)]) * xz[b]);
+    const Lanes ws = load(&Dinv[kPosS + k]) * load(&target[kStackS + k]);
+    put<kUpdate>(result, var, kStackS + k, ws - load(&L[fl_z_s(k)]) * xz[b]);
   }
   for (int b = 0; b < kBlocks; ++b) {
     put<kUpdate>(result, var, kStackZ + 4 * b, xz[b]);
