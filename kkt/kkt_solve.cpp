@@ -50,7 +50,6 @@ template <bool kUpdate, class Values>
 [[gnu::always_inline]] inline void solve(const double* target, double* result, double* var) {
   const double* const L = workspace.factor_L;
   const double* const Dinv = workspace.factor_D_inverse;
-  const Lanes L_y_e = Values::L_y_e();
   constexpr int kBlocks = kInequalityCount / 4;  // 8 blocks of s, 8 of z
   constexpr int kUBlocks = kEffortCount / 4;     // 4 blocks of u
   Lanes wz[kBlocks];
@@ -61,23 +60,28 @@ template <bool kUpdate, class Values>
   // step), the z entries once the u rows have used them.
   for (int b = 0; b < kBlocks; ++b) {
     const int k = 4 * b;
-    wz[b] = load(&target[kStackZ + k]) - load(&L[fl_z_s(k)]) * load(&target[kStackS + k]);
+    const Lanes ws = load(&target[kStackS + k]);
+    const Lanes vs = load(&Dinv[kPosS + k]) * ws;
+    wz[b] = load(&target[kStackZ + k]) - Values::L_z_s_times(k, ws, vs);
   }
   // Forward, e rows: no entries.
   const Lanes we = load(&target[kStackX]);
   // Forward, u rows (lanes j..j+3): (target_u - L(u,z_j)*w) - L(u,z_16+j)*w.
   for (int b = 0; b < kUBlocks; ++b) {
     const int j = 4 * b;
-    wu[b] = (load(&target[kStackU + j]) - Values::L_u_zlow(j) * wz[b]) -
-            Values::L_u_zhigh(j) * wz[b + kUBlocks];
-    wz[b] = load(&Dinv[kPosZ + j]) * wz[b];
-    wz[b + kUBlocks] = load(&Dinv[kPosZ + kEffortCount + j]) * wz[b + kUBlocks];
+    const Lanes v_low = load(&Dinv[kPosZ + j]) * wz[b];
+    const Lanes v_high = load(&Dinv[kPosZ + kEffortCount + j]) * wz[b + kUBlocks];
+    wu[b] = Values::u_rows_less_z(j, load(&target[kStackU + j]), wz[b], wz[b + kUBlocks], v_low,
+                                  v_high);
+    wz[b] = v_low;
+    wz[b + kUBlocks] = v_high;
   }
   // Forward, y rows (lane i = row y_i): target - L(y,e)*w_e, then minus
   // L(y,u_j)*w_u_j for j = 0..15, then the y-y terms lane by lane. The
   // products of four u entries are formed along each stored row of L and
   // transposed, so that lane i again holds row y_i.
-  Lanes t = load(&target[kStackY]) - L_y_e * we;
+  const Lanes ve = load(&Dinv[kPosE]) * we;
+  Lanes t = Values::y_rows_less_e(load(&target[kStackY]), we, ve);
   for (int b = 0; b < kUBlocks; ++b) {
     const int j = 4 * b;
     Lanes products[4];
@@ -94,8 +98,7 @@ template <bool kUpdate, class Values>
   double y2 = (t[2] - L[fl_y_y(2, 0)] * y0) - L[fl_y_y(2, 1)] * y1;
   double y3 = ((t[3] - L[fl_y_y(3, 0)] * y0) - L[fl_y_y(3, 1)] * y1) - L[fl_y_y(3, 2)] * y2;
 
-  // Diagonal, for the e, u and y entries.
-  const Lanes ve = load(&Dinv[kPosE]) * we;
+  // Diagonal, for the u and y entries.
   for (int b = 0; b < kUBlocks; ++b) {
     wu[b] = load(&Dinv[kPosU + 4 * b]) * wu[b];
   }
@@ -121,13 +124,13 @@ template <bool kUpdate, class Values>
     xu[b] = wu[b] - sum;
   }
   // Backward, e columns (lane i): row y_i.
-  const Lanes xe = ve - L_y_e * wy;
+  const Lanes xe = Values::e_less_y(ve, wy);
   // Backward, z columns (lanes j..j+3): z_j and z_(16+j) each have row u_j.
   Lanes xz[kBlocks];
   for (int b = 0; b < kUBlocks; ++b) {
     const int j = 4 * b;
-    xz[b] = wz[b] - Values::L_u_zlow(j) * xu[b];
-    xz[b + kUBlocks] = wz[b + kUBlocks] - Values::L_u_zhigh(j) * xu[b];
+    xz[b] = Values::z_low_less_u(j, wz[b], xu[b]);
+    xz[b + kUBlocks] = Values::z_high_less_u(j, wz[b + kUBlocks], xu[b]);
   }
   // Backward, s columns (lanes k..k+3): row z_k. Then the scatter, in
   // ascending stacked order.
@@ -137,8 +140,8 @@ template <bool kUpdate, class Values>
   }
   for (int b = 0; b < kBlocks; ++b) {
     const int k = 4 * b;
-    const Lanes ws = load(&Dinv[kPosS + k]) * load(&target[kStackS + k]);
-    put<kUpdate>(result, var, kStackS + k, ws - load(&L[fl_z_s(k)]) * xz[b]);
+    const Lanes vs = load(&Dinv[kPosS + k]) * load(&target[kStackS + k]);
+    put<kUpdate>(result, var, kStackS + k, Values::s_less_z(k, vs, xz[b]));
   }
   for (int b = 0; b < kBlocks; ++b) {
     put<kUpdate>(result, var, kStackZ + 4 * b, xz[b]);
@@ -167,30 +170,34 @@ void solve_in_work(const double* target, double* result) {
   const double* const L = workspace.factor_L;
   const double* const Dinv = workspace.factor_D_inverse;
   double* const w = workspace.kkt_work;
-  const Lanes L_y_e = Values::L_y_e();
 
   // Forward, s and z rows (lanes k..k+3): w_s = target_s, w_z = target_z - L(z,s)*w_s.
   // The s entries are scaled by their reciprocal pivots at once (the diagonal
   // step), the z entries once the u rows have used them.
   for (int k = 0; k < kInequalityCount; k += 4) {
     const Lanes ws = load(&target[kStackS + k]);
-    store(&w[kPosS + k], load(&Dinv[kPosS + k]) * ws);
-    store(&w[kPosZ + k], load(&target[kStackZ + k]) - load(&L[fl_z_s(k)]) * ws);
+    const Lanes vs = load(&Dinv[kPosS + k]) * ws;
+    store(&w[kPosS + k], vs);
+    store(&w[kPosZ + k], load(&target[kStackZ + k]) - Values::L_z_s_times(k, ws, vs));
   }
-  // Forward, e rows: no entries.
-  store(&w[kPosE], load(&target[kStackX]));
+  // Forward, e rows: no entries; then their diagonal step.
+  const Lanes we = load(&target[kStackX]);
+  const Lanes ve = load(&Dinv[kPosE]) * we;
+  store(&w[kPosE], ve);
   // Forward, u rows (lanes j..j+3): (target_u - L(u,z_j)*w) - L(u,z_16+j)*w.
   for (int j = 0; j < kEffortCount; j += 4) {
     const Lanes w_low = load(&w[kPosZ + j]);
     const Lanes w_high = load(&w[kPosZ + kEffortCount + j]);
-    store(&w[kPosU + j], (load(&target[kStackU + j]) - Values::L_u_zlow(j) * w_low) -
-                             Values::L_u_zhigh(j) * w_high);
-    store(&w[kPosZ + j], load(&Dinv[kPosZ + j]) * w_low);
-    store(&w[kPosZ + kEffortCount + j], load(&Dinv[kPosZ + kEffortCount + j]) * w_high);
+    const Lanes v_low = load(&Dinv[kPosZ + j]) * w_low;
+    const Lanes v_high = load(&Dinv[kPosZ + kEffortCount + j]) * w_high;
+    store(&w[kPosU + j],
+          Values::u_rows_less_z(j, load(&target[kStackU + j]), w_low, w_high, v_low, v_high));
+    store(&w[kPosZ + j], v_low);
+    store(&w[kPosZ + kEffortCount + j], v_high);
   }
   // Forward, y rows (lane i = row y_i): target - L(y,e)*w_e, then minus
   // L(y,u_j)*w_u_j for j = 0..15, then the y-y terms lane by lane.
-  Lanes t = load(&target[kStackY]) - L_y_e * load(&w[kPosE]);
+  Lanes t = Values::y_rows_less_e(load(&target[kStackY]), we, ve);
   for (int j = 0; j < kEffortCount; j += 4) {
     Lanes columns[4];
     y_rows_by_column(L, j, columns);
@@ -204,8 +211,8 @@ void solve_in_work(const double* target, double* result) {
   w[kPosY + 3] = ((t[3] - L[fl_y_y(3, 0)] * w[kPosY]) - L[fl_y_y(3, 1)] * w[kPosY + 1]) -
                  L[fl_y_y(3, 2)] * w[kPosY + 2];
 
-  // Diagonal, for the e, u and y entries.
-  for (int p = kPosE; p < kKktSize; p += 4) {
+  // Diagonal, for the u and y entries.
+  for (int p = kPosU; p < kKktSize; p += 4) {
     store(&w[p], load(&Dinv[p]) * load(&w[p]));
   }
 
@@ -227,18 +234,18 @@ void solve_in_work(const double* target, double* result) {
     store(&result[kStackU + j], load(&w[kPosU + j]) - sum);
   }
   // Backward, e columns (lane i): row y_i.
-  store(&result[kStackX], load(&w[kPosE]) - L_y_e * wy);
+  store(&result[kStackX], Values::e_less_y(ve, wy));
   // Backward, z columns (lanes j..j+3): z_j and z_(16+j) each have row u_j.
   for (int j = 0; j < kEffortCount; j += 4) {
     const Lanes wu = load(&result[kStackU + j]);
-    store(&result[kStackZ + j], load(&w[kPosZ + j]) - Values::L_u_zlow(j) * wu);
+    store(&result[kStackZ + j], Values::z_low_less_u(j, load(&w[kPosZ + j]), wu));
     store(&result[kStackZ + kEffortCount + j],
-          load(&w[kPosZ + kEffortCount + j]) - Values::L_u_zhigh(j) * wu);
+          Values::z_high_less_u(j, load(&w[kPosZ + kEffortCount + j]), wu));
   }
   // Backward, s columns (lanes k..k+3): row z_k.
   for (int k = 0; k < kInequalityCount; k += 4) {
     store(&result[kStackS + k],
-          load(&w[kPosS + k]) - load(&L[fl_z_s(k)]) * load(&result[kStackZ + k]));
+          Values::s_less_z(k, load(&w[kPosS + k]), load(&result[kStackZ + k])));
   }
 }
 
