@@ -3,8 +3,8 @@
 // column, w_k = L_jk*d_k is formed once and reused; the raw pivot subtracts
 // L_jk*w_k one product at a time in increasing k, and so does every entry
 // below it. Each entry of L is a product with the stored reciprocal of its
-// pivot: exactly 88 divisions. The products w_k live in registers; kkt_work
-// is not used.
+// pivot: exactly 88 divisions. The products w_k live in registers, but for
+// those of the u columns in the y stanza, which go through kkt_work.
 //
 // Columns of the s, z, e and u blocks depend only on columns of earlier
 // blocks, so four of them are factored side by side in lanes. The y columns
@@ -12,6 +12,9 @@
 // below run the same sequence of products over u_0..u_15 and y_0..y_(i-1):
 // they share a vector, lane r holding row y_r. The pivot rule is a select,
 // in the y stanza too.
+//
+// The matrix is read through a Values reading (kkt/kkt_values.h): kkt_factor
+// reads kkt_values, kkt_factor_filled reads what fill_kkt filled it from.
 #include "kkt/kkt_factor.h"
 
 #include "block/host_services.h"

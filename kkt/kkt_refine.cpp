@@ -2,7 +2,9 @@
 // right in the order written below; every stored value serves both of its rows.
 // The rows of a block are independent, so four run side by side in lanes,
 // each keeping its own order: e rows and y rows in lanes i, u rows in lanes
-// j..j+3, s and z rows in lanes k..k+3.
+// j..j+3, s and z rows in lanes k..k+3. kkt_multiply reads kkt_values; the
+// refinement of kkt_refine_filled reads the matrix as fill_kkt filled it
+// (kkt/kkt_values.h), the same values.
 // kkt_refine: residual K*var - target, correction solved from it, subtracted.
 // With AVX the product stores the residual directly (each entry less its
 // target), and the solve takes each final correction entry off var as it

@@ -14,6 +14,11 @@
 // lanes k..k+3, u rows in lanes j..j+3, and the four y rows in one vector
 // whose lane i is row y_i (the y-y terms, which chain the y rows, come last in
 // each row and are taken one lane at a time).
+//
+// kkt_solve reads the entries of L below the s, z and e pivots from factor_L;
+// kkt_solve_filled, for factors of a matrix fill_kkt wrote, forms their
+// products from the reciprocal pivots instead (kkt/kkt_values.h), with the
+// same bits and fewer operations.
 #include "kkt/kkt_solve.h"
 
 #include "block/host_services.h"

@@ -3,7 +3,7 @@
 // rounded on its own, so a row computed in a lane has exactly the bits it has
 // when computed alone; only rows whose sums do not depend on each other share
 // a vector. The type is the compiler's generic vector: SSE2 pairs in the
-// portable build, one AVX register in the x86-64-v3 build. No fused
+// portable build, one AVX register in the x86-64-v3 and -v4 builds. No fused
 // multiply-add ever forms (the core builds with -ffp-contract=off).
 #pragma once
 

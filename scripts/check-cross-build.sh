@@ -3,7 +3,7 @@
 # with g++ at -O0, -O2 and -O3 -march=native and with clang++ at -O2 (each with
 # -ffp-contract=off, each in its own build/bits-* directory), runs
 # `sfqp solve --exact` on the golden problems in each build of the arithmetic
-# the processor runs (x86-64, x86-64-v3) and compares the output byte for byte
+# the processor runs (x86-64, x86-64-v3, x86-64-v4) and compares the output byte for byte
 # with tests/data/golden/expected.jsonl. Exits 1 on any difference.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -28,7 +28,7 @@ for build in "${builds[@]}"; do
     -DCMAKE_CXX_FLAGS="$flags -ffp-contract=off" -DSFQP_WERROR=OFF \
     -DSFQP_BUILD_TESTS=OFF -DSFQP_BUILD_BENCHMARKS=OFF >/dev/null
   cmake --build "$dir" --target sfqp -j2 >/dev/null
-  for set in x86-64 x86-64-v3; do
+  for set in x86-64 x86-64-v3 x86-64-v4; do
     errors=$dir/golden-errors-$set.txt
     if ! "$dir/sfqp" solve --exact --instruction-set "$set" "$problems" \
       >"$dir/golden-results-$set.jsonl" 2>"$errors"; then

@@ -12,10 +12,12 @@ namespace sfqp {
 enum class InstructionSet {
   x86_64,     // the x86-64 baseline: two doubles per SSE2 register
   x86_64_v3,  // x86-64-v3: four doubles per AVX2 register
+  x86_64_v4,  // x86-64-v4: the same, with AVX-512's 32 registers rather than 16
 };
 
-inline constexpr InstructionSet kInstructionSets[] = {InstructionSet::x86_64,
-                                                      InstructionSet::x86_64_v3};
+// Oldest first.
+inline constexpr InstructionSet kInstructionSets[] = {
+    InstructionSet::x86_64, InstructionSet::x86_64_v3, InstructionSet::x86_64_v4};
 
 // One build's entry points, for the tests and benchmarks that compare builds.
 struct Arithmetic {
@@ -30,7 +32,7 @@ struct Arithmetic {
 
 const Arithmetic& arithmetic(InstructionSet set);
 
-// The names -march gives them: "x86-64" and "x86-64-v3".
+// The names -march gives them: "x86-64", "x86-64-v3" and "x86-64-v4".
 std::string_view instruction_set_name(InstructionSet set);
 std::optional<InstructionSet> instruction_set_named(std::string_view name);
 

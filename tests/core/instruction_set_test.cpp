@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <initializer_list>
 #include <sstream>
 #include <string>
 
@@ -15,20 +16,29 @@ namespace {
 TEST(InstructionSet, NamesAreThoseOfMarch) {
   EXPECT_EQ(instruction_set_name(InstructionSet::x86_64), "x86-64");
   EXPECT_EQ(instruction_set_name(InstructionSet::x86_64_v3), "x86-64-v3");
+  EXPECT_EQ(instruction_set_name(InstructionSet::x86_64_v4), "x86-64-v4");
   for (const InstructionSet set : kInstructionSets) {
     EXPECT_EQ(instruction_set_named(instruction_set_name(set)), set);
     EXPECT_EQ(arithmetic(set).instruction_set, set);
   }
-  for (const char* name : {"", "x86-64-v2", "x86-64-v4", "X86-64", "x86_64", "x86-64 "}) {
+  for (const char* name : {"", "x86-64-v2", "x86-64-v5", "X86-64", "x86_64", "x86-64 "}) {
     EXPECT_FALSE(instruction_set_named(name).has_value()) << '"' << name << '"';
   }
 }
 
 TEST(InstructionSet, TheNewestSupportedIsActiveAndSwitchingIsChecked) {
   ASSERT_TRUE(instruction_set_supported(InstructionSet::x86_64));
-  const InstructionSet newest = instruction_set_supported(InstructionSet::x86_64_v3)
-                                    ? InstructionSet::x86_64_v3
-                                    : InstructionSet::x86_64;
+  InstructionSet newest = InstructionSet::x86_64;
+  bool older_supported = true;
+  for (const InstructionSet set : kInstructionSets) {
+    // Support is never broken by an older build that the processor lacks.
+    EXPECT_TRUE(older_supported || !instruction_set_supported(set))
+        << ::testing::PrintToString(set);
+    older_supported = instruction_set_supported(set);
+    if (older_supported) {
+      newest = set;
+    }
+  }
   EXPECT_EQ(active_instruction_set(), newest);
   for (const InstructionSet set : kInstructionSets) {
     EXPECT_EQ(use_instruction_set(set), instruction_set_supported(set));
@@ -52,11 +62,17 @@ TEST(InstructionSet, SupportAgreesWithTheKernelsFeatureList) {
   for (std::string word; words >> word;) {
     flags += word + " ";
   }
-  bool all = true;
-  for (const char* feature : {"avx", "avx2", "fma", "bmi1", "bmi2", "movbe", "f16c", "abm"}) {
-    all = all && flags.find(std::string(" ") + feature + " ") != std::string::npos;
-  }
-  EXPECT_EQ(instruction_set_supported(InstructionSet::x86_64_v3), all) << flags;
+  auto has_all = [&flags](std::initializer_list<const char*> features) {
+    bool all = true;
+    for (const char* feature : features) {
+      all = all && flags.find(std::string(" ") + feature + " ") != std::string::npos;
+    }
+    return all;
+  };
+  const bool v3 = has_all({"avx", "avx2", "fma", "bmi1", "bmi2", "movbe", "f16c", "abm"});
+  const bool v4 = v3 && has_all({"avx512f", "avx512bw", "avx512cd", "avx512dq", "avx512vl"});
+  EXPECT_EQ(instruction_set_supported(InstructionSet::x86_64_v3), v3) << flags;
+  EXPECT_EQ(instruction_set_supported(InstructionSet::x86_64_v4), v4) << flags;
 }
 
 }  // namespace

@@ -25,7 +25,7 @@ class EachInstructionSet : public ::testing::TestWithParam<InstructionSet> {
   InstructionSet active_before_ = active_instruction_set();
 };
 
-// "x86_64", "x86_64_v3": test names may hold only letters, digits and '_'.
+// "x86_64", "x86_64_v3", "x86_64_v4": test names may hold only letters, digits and '_'.
 std::string instruction_set_test_name(const ::testing::TestParamInfo<InstructionSet>& info);
 
 }  // namespace sfqp::test

@@ -68,7 +68,7 @@ TEST(SfqpTool, ExitCodesSaySuccessBadInputOrBadUsage) {
       {"solve /nonexistent/problems.jsonl", 1,
        "sfqp solve: cannot open /nonexistent/problems.jsonl: No such file or directory"},
       {"solve /", 1, "sfqp solve: cannot open /: Is a directory"},
-      {"solve --instruction-set x86-64-v4", 2, "--instruction-set: x86-64-v4 not in"},
+      {"solve --instruction-set x86-64-v5", 2, "--instruction-set: x86-64-v5 not in"},
       {"generate nosuch", 2, "nosuch"},
       {"generate --count -1", 2, "--count: must be a whole number"},
       {"generate --seed 18446744073709551616", 2, "--seed: must be a whole number"},

@@ -56,7 +56,8 @@ constexpr const char* kFormatHelp =
     "the other lines are still answered and the exit code is 1.";
 
 constexpr const char* kInstructionSetHelp =
-    "run the solver's arithmetic built for this instruction set, x86-64 or x86-64-v3 "
+    "run the solver's arithmetic built for this instruction set, x86-64, x86-64-v3 or "
+    "x86-64-v4 "
     "(default: the newest this processor runs); every build gives the same bits";
 
 // Makes the solver run the build for name, or ends the command when this
@@ -119,7 +120,7 @@ void register_solve_command(CLI::App& app) {
   solve->add_option("file", *input, "JSON Lines problems; - or absent: standard input");
   solve->add_flag("--exact", *exact, "write every double as a C99 hexadecimal float (%a)");
   solve->add_option("--instruction-set", *instruction_set, kInstructionSetHelp)
-      ->check(CLI::IsMember({"x86-64", "x86-64-v3"}));
+      ->check(CLI::IsMember({"x86-64", "x86-64-v3", "x86-64-v4"}));
   solve->callback([input, exact, instruction_set] {
     if (!instruction_set->empty()) {
       use_instruction_set_named(*instruction_set);
