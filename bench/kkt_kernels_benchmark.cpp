@@ -54,6 +54,12 @@ void register_kernels(const Arithmetic& build) {
   // per call stays the same.
   add("kkt_refine",
       [&build] { build.kkt_refine(workspace.kkt_rhs, workspace.corrector_direction); });
+  // The forms the iteration runs, on the matrix fill_kkt wrote.
+  add("kkt_factor_filled", [&build] { build.kkt_factor_filled(); });
+  add("kkt_solve_filled",
+      [&build] { build.kkt_solve_filled(workspace.kkt_rhs, workspace.corrector_direction); });
+  add("kkt_refine_filled",
+      [&build] { build.kkt_refine_filled(workspace.kkt_rhs, workspace.corrector_direction); });
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 // This build's entry points, by which solver/instruction_set.cpp finds them.
 #include "kkt/fill_kkt.h"
+#include "kkt/filled_kkt.h"
 #include "kkt/kkt_factor.h"
 #include "kkt/kkt_refine.h"
 #include "kkt/kkt_solve.h"
@@ -16,7 +17,10 @@ const Arithmetic kArithmetic = {InstructionSet::SFQP_INSTRUCTION_SET,
                                 kkt_factor,
                                 kkt_solve,
                                 kkt_multiply,
-                                kkt_refine};
+                                kkt_refine,
+                                kkt_factor_filled,
+                                kkt_solve_filled,
+                                kkt_refine_filled};
 
 }  // namespace SFQP_INSTRUCTION_SET
 }  // namespace sfqp
