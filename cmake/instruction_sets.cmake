@@ -15,10 +15,13 @@ set(SFQP_VECTOR_INSTRUCTION_SETS x86_64_v3 x86_64_v4)
 # For every build: GCC's scheduler before register allocation, which its x86
 # targets leave off, interleaves the kernels' independent rows and shortens
 # their stalls (about 1% per solve); with sched-pressure it adds no spills.
-# The vectors never cross a function boundary of the core's interface, so the
-# note that their calling convention differs with and without AVX is moot.
+# No function of the core is ever interposed (the module exports mexFunction
+# alone), so the iteration's steps may be inlined although the position-
+# independent code of a shared library could otherwise replace them. The
+# vectors never cross a function boundary of the core's interface, so the note
+# that their calling convention differs with and without AVX is moot.
 set(sfqp_arithmetic_options "$<$<CXX_COMPILER_ID:GNU>:-fschedule-insns;-fsched-pressure>"
-                            "$<$<CXX_COMPILER_ID:GNU,Clang>:-Wno-psabi>")
+                            "$<$<CXX_COMPILER_ID:GNU,Clang>:-fno-semantic-interposition;-Wno-psabi>")
 target_compile_options(sfqp_core PRIVATE ${sfqp_arithmetic_options})
 
 foreach(set IN LISTS SFQP_VECTOR_INSTRUCTION_SETS)

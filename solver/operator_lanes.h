@@ -44,6 +44,23 @@ inline namespace SFQP_INSTRUCTION_SET {
   return i < kEffortCount ? u : -u;
 }
 
+// The four rows of -A*in, lane i = row i: in[i] minus c(i, j)*in[4+j] for
+// j = 0..15 (A is [-I C] over x = (e, u)).
+[[gnu::always_inline]] inline kkt::Lanes neg_A_at(const double* in20) {
+  kkt::Lanes acc = kkt::load(in20);
+  for (int j = 0; j < kEffortCount; ++j) {
+    acc = acc - kkt::load(&problem_data.coupling[4 * j]) * kkt::splat(in20[kStackU + j]);
+  }
+  return acc;
+}
+
+// r4 := -A*x + b, the equality residual; returns its squared norm.
+[[gnu::always_inline]] inline double eq_residual_into(double* r4, const double* x) {
+  const kkt::Lanes residual = neg_A_at(x) + kkt::load(workspace.b);
+  kkt::store(r4, residual);
+  return kkt::add_in_order(0.0, residual * residual);
+}
+
 // Rows i..i+3 of the inequality residual h - s + (-G*x), with the s given.
 [[gnu::always_inline]] inline kkt::Lanes ineq_residual_at(kkt::Lanes s, const double* x, int i) {
   return (kkt::load(&workspace.h[i]) - s) + neg_G_at(x, i);

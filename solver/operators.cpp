@@ -17,22 +17,8 @@ using kkt::load;
 using kkt::splat;
 using kkt::store;
 
-namespace {
-
-// Column j of the coupling: c(0, j)..c(3, j), stored together.
-const double* coupling_column(int j) {
-  return &problem_data.coupling[4 * j];
-}
-
-}  // namespace
-
-// Row i (lane i): in[i] minus c(i, j)*in[4+j] for j = 0..15.
 void neg_A_times(double* out4, const double* in20) {
-  Lanes acc = load(in20);
-  for (int j = 0; j < kEffortCount; ++j) {
-    acc = acc - load(coupling_column(j)) * splat(in20[kStackU + j]);
-  }
-  store(out4, acc);
+  store(out4, neg_A_at(in20));
 }
 
 void neg_At_times(double* out20, const double* in4) {
@@ -104,11 +90,7 @@ double objective_value() {
 }
 
 double eq_residual() {
-  double* const r = workspace.kkt_residual;
-  neg_A_times(r, workspace.x);
-  const Lanes residual = load(r) + load(workspace.b);
-  store(r, residual);
-  return add_in_order(0.0, residual * residual);
+  return eq_residual_into(workspace.kkt_residual, workspace.x);
 }
 
 double ineq_residual() {

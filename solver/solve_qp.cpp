@@ -85,7 +85,7 @@ void step_and_measure(double alpha) {
   double* const z = workspace.z;
   step_along(x, &d[kStackX], kUnknownCount, alpha);
   step_along(workspace.y, &d[kStackY], kEqualityCount, alpha);
-  workspace.eq_residual_sq = eq_residual();
+  workspace.eq_residual_sq = eq_residual_into(workspace.kkt_residual, x);
   const Lanes a = splat(alpha);
   double gap = 0.0;
   double ineq = 0.0;
@@ -202,8 +202,7 @@ void affine_rhs() {
   for (int i = 0; i < kInequalityCount; i += 4) {
     store(&rhs[kStackZ + i], ineq_residual_at(load(&s[i]), x, i));
   }
-  neg_A_times(&rhs[kStackY], x);
-  store(&rhs[kStackY], load(&rhs[kStackY]) + load(workspace.b));
+  store(&rhs[kStackY], neg_A_at(x) + load(workspace.b));
 }
 
 // Centering corrector from the affine direction in workspace.direction: sigma
@@ -237,7 +236,8 @@ void corrector_rhs() {
   corrector_rhs_with_gap(duality_gap());
 }
 
-std::int32_t interior_point_solve() {
+// Flattened: the iteration's own steps (this file's) run inline.
+[[gnu::flatten]] std::int32_t interior_point_solve() {
   workspace.converged = 0;
   bind_views();
   if (solver_settings.print_progress != 0) {
