@@ -125,7 +125,7 @@ void factor() {
   // and the u part of each column, which needs nothing of the y columns before
   // it, can start before they finish; the portable build, which keeps a Lanes
   // value as two SSE2 registers, runs it faster as a loop. The products w_k of
-  // the u columns go through kkt_work, which both builds read back fastest.
+  // the u columns go through kkt_work, which every build reads back fastest.
   Lanes L_y_y[kEqualityCount];  // column y_c of the y rows, lane r = row y_r
   const LaneMask lane = {0, 1, 2, 3};
   double* const w = workspace.kkt_work;
