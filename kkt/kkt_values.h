@@ -9,9 +9,9 @@
 // FilledValues is for a matrix fill_kkt has just written, as in the
 // iteration: it reads each value from where fill_kkt took it (z_over_s,
 // z_block_diagonal, the weights and the constant entries +1.0 and -1.0), and
-// the factor's entries L(u, z) and L(y, e) as the one product (constant times
-// reciprocal pivot) the factor formed them by. Every value has the bits of the
-// stored one, and the shuffles are gone.
+// forms the solve's terms in the entries of L below the s, z and e pivots from
+// the reciprocal pivots, as the factor formed those entries. Every value and
+// term has the bits of the stored reading's, and the shuffles are gone.
 #pragma once
 
 #include "kkt/kkt_pattern.h"
