@@ -57,6 +57,7 @@ template <bool kUpdate, class Values>
   const double* const Dinv = workspace.factor_D_inverse;
   constexpr int kBlocks = kInequalityCount / 4;  // 8 blocks of s, 8 of z
   constexpr int kUBlocks = kEffortCount / 4;     // 4 blocks of u
+  Lanes vs[kBlocks];
   Lanes wz[kBlocks];
   Lanes wu[kUBlocks];
 
@@ -66,8 +67,8 @@ template <bool kUpdate, class Values>
   for (int b = 0; b < kBlocks; ++b) {
     const int k = 4 * b;
     const Lanes ws = load(&target[kStackS + k]);
-    const Lanes vs = load(&Dinv[kPosS + k]) * ws;
-    wz[b] = load(&target[kStackZ + k]) - Values::L_z_s_times(k, ws, vs);
+    vs[b] = load(&Dinv[kPosS + k]) * ws;
+    wz[b] = load(&target[kStackZ + k]) - Values::L_z_s_times(k, ws, vs[b]);
   }
   // Forward, e rows: no entries.
   const Lanes we = load(&target[kStackX]);
@@ -145,8 +146,7 @@ template <bool kUpdate, class Values>
   }
   for (int b = 0; b < kBlocks; ++b) {
     const int k = 4 * b;
-    const Lanes vs = load(&Dinv[kPosS + k]) * load(&target[kStackS + k]);
-    put<kUpdate>(result, var, kStackS + k, Values::s_less_z(k, vs, xz[b]));
+    put<kUpdate>(result, var, kStackS + k, Values::s_less_z(k, vs[b], xz[b]));
   }
   for (int b = 0; b < kBlocks; ++b) {
     put<kUpdate>(result, var, kStackZ + 4 * b, xz[b]);
