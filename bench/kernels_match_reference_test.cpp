@@ -7,8 +7,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdint>
 #include <random>
 #include <span>
+#include <string>
 
 #include "bench/bench_problems.h"
 #include "bench/flop_counts.h"
@@ -64,12 +66,14 @@ void random_system(std::mt19937_64& random, ReferenceSolver<double>& reference) 
 class FastKernels : public test::EachInstructionSet {};
 
 // The kernels a call of the iteration's shape runs: fill_kkt, then a factor,
-// a solve and a refinement of one form (the stored or the filled one).
+// a solve and a refinement of one form: the stored one, or the filled one,
+// which must read nothing of kkt_values.
 struct KernelForm {
   const char* name;
   void (*factor)();
   void (*solve)(const double* target, double* result);
   void (*refine)(const double* target, double* var);
+  bool reads_kkt_values;
 };
 
 // 300 varied systems, every 10th with non-finite values and zeros of both
@@ -99,6 +103,16 @@ void check_against_the_plain_arithmetic(const Arithmetic& build, const KernelFor
     reference.fill_kkt();
     ASSERT_TRUE(same_bits(view(reference.kkt_values), view(workspace.kkt_values)));
 
+    build.kkt_multiply(workspace.corrector_direction, workspace.kkt_rhs);
+    reference.kkt_multiply(reference.corrector_direction, reference.kkt_rhs);
+    ASSERT_TRUE(same_bits(view(reference.corrector_direction), view(workspace.corrector_direction)))
+        << "multiply";
+
+    if (!form.reads_kkt_values) {
+      for (double& value : workspace.kkt_values) {
+        value = std::nan("");
+      }
+    }
     form.factor();
     reference.kkt_factor();
     ASSERT_TRUE(same_bits(view(reference.factor_L), view(workspace.factor_L))) << "L";
@@ -108,11 +122,6 @@ void check_against_the_plain_arithmetic(const Arithmetic& build, const KernelFor
     form.solve(workspace.kkt_rhs, workspace.direction);
     reference.kkt_solve(reference.kkt_rhs, reference.direction);
     ASSERT_TRUE(same_bits(view(reference.direction), view(workspace.direction))) << "solve";
-
-    build.kkt_multiply(workspace.corrector_direction, workspace.kkt_rhs);
-    reference.kkt_multiply(reference.corrector_direction, reference.kkt_rhs);
-    ASSERT_TRUE(same_bits(view(reference.corrector_direction), view(workspace.corrector_direction)))
-        << "multiply";
 
     form.refine(workspace.kkt_rhs, workspace.direction);
     reference.kkt_refine(reference.kkt_rhs, reference.direction);
@@ -125,32 +134,69 @@ void check_against_the_plain_arithmetic(const Arithmetic& build, const KernelFor
 TEST_P(FastKernels, MatchThePlainArithmeticToTheBit) {
   const Arithmetic& build = arithmetic(GetParam());
   check_against_the_plain_arithmetic(
-      build, {"stored", build.kkt_factor, build.kkt_solve, build.kkt_refine});
+      build, {"stored", build.kkt_factor, build.kkt_solve, build.kkt_refine, true});
 }
 
-// The forms that read the matrix as fill_kkt filled it give the same bits.
+// The forms that read the matrix from where fill_kkt takes it give the same
+// bits, with kkt_values all NaN.
 TEST_P(FastKernels, FilledFormsMatchThePlainArithmeticToTheBit) {
   const Arithmetic& build = arithmetic(GetParam());
   check_against_the_plain_arithmetic(
-      build, {"filled", build.kkt_factor_filled, build.kkt_solve_filled, build.kkt_refine_filled});
+      build,
+      {"filled", build.kkt_factor_filled, build.kkt_solve_filled, build.kkt_refine_filled, false});
 }
 
 SFQP_FOR_EACH_INSTRUCTION_SET(FastKernels);
 
-TEST(PlainArithmetic, ReproducesSolveQpOnTheBenchmarkSet) {
+// Each build's whole solves.
+class WholeSolves : public test::EachInstructionSet {};
+
+// The iterate, and the matrix and factors of the last factorisation, after no
+// iterations, one, and as many as each problem takes.
+TEST_P(WholeSolves, MatchThePlainArithmeticToTheBit) {
   static ReferenceSolver<double> reference;
   for (const auto& entry : load_bench_problems()) {
-    SCOPED_TRACE(entry.name);
-    const int iterations = solve_once(entry.problem);
-    reference = {};
-    load_problem(reference, entry.problem);
-    EXPECT_EQ(reference.solve_qp(), iterations);
-    EXPECT_EQ(reference.converged, workspace.converged);
-    EXPECT_TRUE(same_bits(view(reference.x), view(workspace.x))) << "x";
-    EXPECT_TRUE(same_bits({reference.s, kInequalityCount}, {workspace.s, kInequalityCount}));
-    EXPECT_TRUE(same_bits({reference.z, kInequalityCount}, {workspace.z, kInequalityCount}));
-    EXPECT_TRUE(same_bits({reference.y, kEqualityCount}, {workspace.y, kEqualityCount}));
-    EXPECT_TRUE(same_bits(reference.gap, workspace.gap));
+    for (const std::int32_t limit : {0, 1, 25}) {
+      SCOPED_TRACE(entry.name + " limit " + std::to_string(limit));
+      api::load_records(entry.problem);
+      solver_settings.iteration_limit = limit;
+      const int iterations = solve_qp();
+      reference = {};
+      load_problem(reference, entry.problem);
+      reference.iteration_limit = limit;
+      ASSERT_EQ(reference.solve_qp(), iterations);
+      EXPECT_EQ(reference.converged, workspace.converged);
+      EXPECT_TRUE(same_bits(view(reference.x), view(workspace.x))) << "x";
+      EXPECT_TRUE(same_bits({reference.s, kInequalityCount}, {workspace.s, kInequalityCount}));
+      EXPECT_TRUE(same_bits({reference.z, kInequalityCount}, {workspace.z, kInequalityCount}));
+      EXPECT_TRUE(same_bits({reference.y, kEqualityCount}, {workspace.y, kEqualityCount}));
+      if (limit > 0) {  // the start measures no gap
+        EXPECT_TRUE(same_bits(reference.gap, workspace.gap));
+      }
+      EXPECT_TRUE(same_bits(view(reference.kkt_values), view(workspace.kkt_values))) << "K";
+      EXPECT_TRUE(same_bits(view(reference.factor_L), view(workspace.factor_L))) << "L";
+      EXPECT_TRUE(same_bits(view(reference.factor_D), view(workspace.factor_D))) << "D";
+      EXPECT_TRUE(same_bits(view(reference.factor_D_inverse), view(workspace.factor_D_inverse)));
+    }
+  }
+}
+
+SFQP_FOR_EACH_INSTRUCTION_SET(WholeSolves);
+
+// With the plain start and no iterations nothing is factored, and the matrix
+// of the solve before stays.
+TEST(WholeSolves, WithNothingFactoredLeaveTheMatrixAsItWas) {
+  const auto problems = load_bench_problems();
+  ASSERT_FALSE(problems.empty());
+  api::load_records(problems.front().problem);
+  for (double& value : workspace.kkt_values) {
+    value = -3.0;
+  }
+  solver_settings.improved_start = 0;
+  solver_settings.iteration_limit = 0;
+  EXPECT_EQ(solve_qp(), 0);
+  for (const double value : workspace.kkt_values) {
+    ASSERT_EQ(value, -3.0);
   }
 }
 

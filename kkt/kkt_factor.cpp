@@ -14,7 +14,7 @@
 // in the y stanza too.
 //
 // The matrix is read through a Values reading (kkt/kkt_values.h): kkt_factor
-// reads kkt_values, kkt_factor_filled reads what fill_kkt filled it from.
+// reads kkt_values, kkt_factor_filled what fill_kkt fills it from.
 #include "kkt/kkt_factor.h"
 
 #include "block/host_services.h"
@@ -50,7 +50,6 @@ namespace {
 // The factorisation, reading the matrix through Values (kkt/kkt_values.h).
 template <class Values>
 void factor() {
-  const double* const K = workspace.kkt_values;
   double* const L = workspace.factor_L;
   const double* const D = workspace.factor_D;
   const double delta = solver_settings.kkt_regularization;
@@ -107,7 +106,7 @@ void factor() {
     const Lanes inverse = store_pivots(kPosU + j, positive_pivots(raw, deltas));
     Lanes rows[4];
     for (int c = 0; c < 4; ++c) {
-      L_y_u[j + c] = load(&K[kv_y_u(0, j + c)]) * splat(inverse[c]);
+      L_y_u[j + c] = Values::y_u(j + c) * splat(inverse[c]);
       rows[c] = L_y_u[j + c];
     }
     transpose(rows);

@@ -12,7 +12,7 @@ inline namespace SFQP_INSTRUCTION_SET {
 // refinement pass. The three vectors must be distinct.
 void kkt_solve_and_update(const double* target, double* correction, double* var);
 
-// The same with the factors of the matrix fill_kkt last wrote (kkt/filled_kkt.h).
+// The same with the factors of kkt_factor_filled (kkt/filled_kkt.h).
 void kkt_solve_and_update_filled(const double* target, double* correction, double* var);
 
 }  // namespace SFQP_INSTRUCTION_SET

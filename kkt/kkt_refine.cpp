@@ -3,8 +3,8 @@
 // The rows of a block are independent, so four run side by side in lanes,
 // each keeping its own order: e rows and y rows in lanes i, u rows in lanes
 // j..j+3, s and z rows in lanes k..k+3. kkt_multiply reads kkt_values; the
-// refinement of kkt_refine_filled reads the matrix as fill_kkt filled it
-// (kkt/kkt_values.h), the same values.
+// refinement of kkt_refine_filled reads the matrix from where fill_kkt takes
+// it (kkt/kkt_values.h), the same values.
 // kkt_refine: residual K*var - target, correction solved from it, subtracted.
 // With AVX the product stores the residual directly (each entry less its
 // target), and the solve takes each final correction entry off var as it
@@ -41,7 +41,6 @@ template <bool kResidual>
 template <bool kResidual, class Values>
 [[gnu::always_inline]] inline void product(double* result, const double* source,
                                            const double* target) {
-  const double* const K = workspace.kkt_values;
   const double* const v = source;
   const Lanes vy = load(&v[kStackY]);
 
@@ -56,7 +55,7 @@ template <bool kResidual, class Values>
     // transposed, so that lane c of products[i] holds column u_(j+c).
     Lanes products[4];
     for (int c = 0; c < 4; ++c) {
-      products[c] = load(&K[kv_y_u(0, j + c)]) * vy;
+      products[c] = Values::y_u(j + c) * vy;
     }
     transpose(products);
     const Lanes z_low = Values::u_z(j);
@@ -83,9 +82,9 @@ template <bool kResidual, class Values>
 
   // y rows (lane i): K(y,e)*e + K(y,u_0)*u_0, then + K(y,u_j)*u_j for j = 1..15;
   // column u_j of the y rows is stored contiguously.
-  Lanes sum = K_y_e * load(&v[kStackX]) + load(&K[kv_y_u(0, 0)]) * splat(v[kStackU]);
+  Lanes sum = K_y_e * load(&v[kStackX]) + Values::y_u(0) * splat(v[kStackU]);
   for (int j = 1; j < kEffortCount; ++j) {
-    sum = sum + load(&K[kv_y_u(0, j)]) * splat(v[kStackU + j]);
+    sum = sum + Values::y_u(j) * splat(v[kStackU + j]);
   }
   put<kResidual>(result, target, kStackY, sum);
 }

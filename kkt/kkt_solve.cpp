@@ -16,7 +16,7 @@
 // each row and are taken one lane at a time).
 //
 // kkt_solve reads the entries of L below the s, z and e pivots from factor_L;
-// kkt_solve_filled, for factors of a matrix fill_kkt wrote, forms their
+// kkt_solve_filled, for factors of the matrix fill_kkt writes, forms their
 // products from the reciprocal pivots instead (kkt/kkt_values.h), with the
 // same bits and fewer operations.
 #include "kkt/kkt_solve.h"

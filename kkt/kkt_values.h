@@ -6,9 +6,9 @@
 // entries are interleaved in pairs, so four diagonals take two loads and two
 // shuffles.
 //
-// FilledValues is for a matrix fill_kkt has just written, as in the
-// iteration: it reads each value from where fill_kkt took it (z_over_s,
-// z_block_diagonal, the weights and the constant entries +1.0 and -1.0), and
+// FilledValues reads each value from where fill_kkt takes it (z_over_s,
+// z_block_diagonal, the weights, the coupling and the constant entries +1.0
+// and -1.0), so its kernels need nothing of kkt_values, and
 // forms the solve's terms in the entries of L below the s, z and e pivots from
 // the reciprocal pivots, as the factor formed those entries. Every value and
 // term has the bits of the stored reading's, and the shuffles are gone.
@@ -38,6 +38,8 @@ struct StoredValues {
     const double* const K = workspace.kkt_values;
     return Lanes{K[kv_u_diag(j)], K[kv_u_diag(j + 1)], K[kv_u_diag(j + 2)], K[kv_u_diag(j + 3)]};
   }
+  // K(y_i, u_j) for i = 0..3: column u_j of the y rows.
+  static Lanes y_u(int j) { return load(&workspace.kkt_values[kv_y_u(0, j)]); }
   // The solve's terms in the entries of L below the s, z and e pivots. w
   // holds entries before their diagonal step, v after it (v = w times the
   // reciprocal pivot).
@@ -84,6 +86,8 @@ struct FilledValues {
   static Lanes e_diagonal() { return load(problem_data.error_weight) * 2.0; }
   static Lanes y_e() { return splat(-1.0); }
   static Lanes u_diagonal(int j) { return load(&problem_data.effort_weight[j]) * 2.0; }
+  // The coupling's column j is column u_j of the y rows.
+  static Lanes y_u(int j) { return load(&problem_data.coupling[kEqualityCount * j]); }
   // The factor forms L(r, c) as K(r, c) times r_c, the reciprocal of pivot c,
   // and here K(r, c) is 1.0 at (z_k, s_k) and (u_j, z_(16+j)), and -1.0 at
   // (u_j, z_j) and (y_i, e_i). So L(r, c) is r_c or -r_c, L(r, c)*w is v or

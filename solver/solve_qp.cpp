@@ -102,6 +102,16 @@ void step_and_measure(double alpha) {
   workspace.ineq_residual_sq = ineq;
 }
 
+// The iteration's kernels read the matrix from where fill_kkt takes it
+// (kkt/filled_kkt.h), so kkt_values is written only where it is read: before
+// every factor while the self-checks print, and once on the way out, so that
+// it holds the last matrix factored, as the stored kernels expect.
+void fill_kkt_for_the_checks() {
+  if (solver_settings.print_kkt_checks != 0) {
+    fill_kkt();
+  }
+}
+
 void print_progress_row(int iteration, double alpha) {
   mexPrintf("%3d   %10.3e  %9.2e  %9.2e  %9.2e  % 6.4f\n", iteration, workspace.objv, workspace.gap,
             std::sqrt(workspace.eq_residual_sq), std::sqrt(workspace.ineq_residual_sq), alpha);
@@ -147,7 +157,7 @@ void improved_start_point() {
   for (double& entry : workspace.z_over_s) {
     entry = 1.0;
   }
-  fill_kkt();
+  fill_kkt_for_the_checks();
   kkt_factor_filled();
   improved_start_rhs();
   kkt_solve_filled(workspace.kkt_rhs, workspace.direction);
@@ -236,26 +246,8 @@ void corrector_rhs() {
   corrector_rhs_with_gap(duality_gap());
 }
 
-// Flattened: the iteration's own steps (this file's) run inline.
-[[gnu::flatten]] std::int32_t interior_point_solve() {
-  workspace.converged = 0;
-  bind_views();
-  if (solver_settings.print_progress != 0) {
-    mexPrintf("iter     objv        gap       |Ax-b|    |Gx+s-h|    step\n");
-  }
-  fill_q();
-  fill_h();
-  fill_b();
-  if (solver_settings.improved_start != 0) {
-    improved_start_point();
-  } else {
-    plain_start();
-  }
-  const std::int32_t limit = solver_settings.iteration_limit;
-  if (limit <= 0) {
-    return 0;
-  }
-
+// The iterations, at most limit of them; returns how many ran.
+static std::int32_t iterate(std::int32_t limit) {
   for (std::int32_t k = 0; k < limit; ++k) {
     for (int i = 0; i < kInequalityCount; i += 4) {
       const Lanes inverse = 1.0 / load(&workspace.s[i]);
@@ -263,7 +255,7 @@ void corrector_rhs() {
       store(&workspace.z_over_s[i], inverse * load(&workspace.z[i]));
     }
     workspace.z_block_diagonal = 0.0;
-    fill_kkt();
+    fill_kkt_for_the_checks();
     kkt_factor_filled();
 
     affine_rhs();
@@ -295,6 +287,29 @@ void corrector_rhs() {
     }
   }
   return limit;
+}
+
+// Flattened: the iteration's own steps (this file's) run inline.
+[[gnu::flatten]] std::int32_t interior_point_solve() {
+  workspace.converged = 0;
+  bind_views();
+  if (solver_settings.print_progress != 0) {
+    mexPrintf("iter     objv        gap       |Ax-b|    |Gx+s-h|    step\n");
+  }
+  fill_q();
+  fill_h();
+  fill_b();
+  if (solver_settings.improved_start != 0) {
+    improved_start_point();
+  } else {
+    plain_start();
+  }
+  const std::int32_t limit = solver_settings.iteration_limit;
+  const std::int32_t iterations = limit > 0 ? iterate(limit) : 0;
+  if (solver_settings.improved_start != 0 || limit > 0) {
+    fill_kkt();  // the last matrix factored, from the scaling it was factored with
+  }
+  return iterations;
 }
 
 }  // namespace SFQP_INSTRUCTION_SET

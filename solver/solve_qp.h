@@ -21,6 +21,9 @@ inline namespace SFQP_INSTRUCTION_SET {
 std::int32_t interior_point_solve();
 
 // Starting points and right-hand sides, each working on the workspace.
+// improved_start_point factors the start's matrix but, unless the self-checks
+// print, leaves kkt_values to interior_point_solve, which writes it on the way
+// out.
 void plain_start();
 void improved_start_point();
 void improved_start_rhs();
