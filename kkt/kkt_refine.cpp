@@ -44,8 +44,19 @@ template <bool kResidual, class Values>
   const double* const v = source;
   const Lanes vy = load(&v[kStackY]);
 
-  // e rows (lane i): K(e,e)*e + K(y,e)*y.
   const Lanes K_y_e = Values::y_e();
+  {
+    // y rows (lane i), first: K(y,e)*e + K(y,u_0)*u_0, then + K(y,u_j)*u_j for
+    // j = 1..15; column u_j of the y rows is stored contiguously. Formed after
+    // the u rows, which read the same columns, the columns were held for them
+    // in spilled registers.
+    Lanes sum = K_y_e * load(&v[kStackX]) + Values::y_u(0) * splat(v[kStackU]);
+    for (int j = 1; j < kEffortCount; ++j) {
+      sum = sum + Values::y_u(j) * splat(v[kStackU + j]);
+    }
+    put<kResidual>(result, target, kStackY, sum);
+  }
+  // e rows (lane i): K(e,e)*e + K(y,e)*y.
   put<kResidual>(result, target, kStackX, Values::e_diagonal() * load(&v[kStackX]) + K_y_e * vy);
 
   // u rows (lanes j..j+3): K(u,u)*u + K(z_j,u)*z_j, + K(z_16+j,u)*z_16+j, then
@@ -79,14 +90,6 @@ template <bool kResidual, class Values>
     put<kResidual>(result, target, kStackZ + k,
                    sum + Values::u_z(k) * load(&v[kStackU + k % kEffortCount]));
   }
-
-  // y rows (lane i): K(y,e)*e + K(y,u_0)*u_0, then + K(y,u_j)*u_j for j = 1..15;
-  // column u_j of the y rows is stored contiguously.
-  Lanes sum = K_y_e * load(&v[kStackX]) + Values::y_u(0) * splat(v[kStackU]);
-  for (int j = 1; j < kEffortCount; ++j) {
-    sum = sum + Values::y_u(j) * splat(v[kStackU + j]);
-  }
-  put<kResidual>(result, target, kStackY, sum);
 }
 
 // kkt_residual := K*var - target. Its squared norm, summed in index order, is
