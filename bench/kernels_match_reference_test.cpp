@@ -185,7 +185,7 @@ SFQP_FOR_EACH_INSTRUCTION_SET(WholeSolves);
 
 // With the plain start and no iterations nothing is factored, and the matrix
 // of the solve before stays.
-TEST(WholeSolves, WithNothingFactoredLeaveTheMatrixAsItWas) {
+TEST(PlainStartWithoutIterations, LeavesTheMatrixAsItWas) {
   const auto problems = load_bench_problems();
   ASSERT_FALSE(problems.empty());
   api::load_records(problems.front().problem);
