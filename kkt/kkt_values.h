@@ -8,10 +8,10 @@
 //
 // FilledValues reads each value from where fill_kkt takes it (z_over_s,
 // z_block_diagonal, the weights, the coupling and the constant entries +1.0
-// and -1.0), so its kernels need nothing of kkt_values, and
-// forms the solve's terms in the entries of L below the s, z and e pivots from
-// the reciprocal pivots, as the factor formed those entries. Every value and
-// term has the bits of the stored reading's, and the shuffles are gone.
+// and -1.0), so its kernels need nothing of kkt_values; and it forms the
+// solve's terms in the entries of L below the s, z and e pivots from the
+// reciprocal pivots, as the factor formed those entries. Every value and term
+// has the bits of the stored reading's, and the shuffles are gone.
 #pragma once
 
 #include "kkt/kkt_pattern.h"

@@ -28,7 +28,7 @@ struct Arithmetic {
   void (*kkt_solve)(const double* target, double* result);
   void (*kkt_multiply)(double* result, const double* source);
   void (*kkt_refine)(const double* target, double* var);
-  // The forms the iteration runs, right after fill_kkt (kkt/filled_kkt.h).
+  // The forms the iteration runs, which read fill_kkt's sources (kkt/filled_kkt.h).
   void (*kkt_factor_filled)();
   void (*kkt_solve_filled)(const double* target, double* result);
   void (*kkt_refine_filled)(const double* target, double* var);
