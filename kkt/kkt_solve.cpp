@@ -50,9 +50,13 @@ template <bool kUpdate>
 
 // The whole solve, with the vector in elimination order held in locals (the
 // blocks s, z, e, u as lanes, the y entries as scalars) rather than in
-// kkt_work, so that nothing is stored only to be loaded again.
+// kkt_work, so that nothing is stored only to be loaded again. The vectors
+// are distinct from each other and from the factors (the callers' contract);
+// restrict tells the compiler so, and it schedules the loads of later rows
+// ahead of the stores of earlier ones.
 template <bool kUpdate, class Values>
-[[gnu::always_inline]] inline void solve(const double* target, double* result, double* var) {
+[[gnu::always_inline]] inline void solve(const double* __restrict target, double* __restrict result,
+                                         double* __restrict var) {
   const double* const L = workspace.factor_L;
   const double* const Dinv = workspace.factor_D_inverse;
   constexpr int kBlocks = kInequalityCount / 4;  // 8 blocks of s, 8 of z
