@@ -9,7 +9,8 @@ inline namespace SFQP_INSTRUCTION_SET {
 
 // kkt_solve(target, correction), self-check line included, that also takes
 // each final entry off var: var[i] := var[i] - correction[i], the update of a
-// refinement pass. The three vectors must be distinct.
+// refinement pass. The three vectors must be distinct, and none may be one
+// of the factors.
 void kkt_solve_and_update(const double* target, double* correction, double* var);
 
 // The same with the factors of kkt_factor_filled (kkt/filled_kkt.h).

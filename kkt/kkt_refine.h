@@ -6,7 +6,7 @@ namespace sfqp {
 inline namespace SFQP_INSTRUCTION_SET {
 
 // result := K*source, K the stored matrix as assembled (no regularisation);
-// result and source must be distinct.
+// result and source must be distinct, and neither may be kkt_values.
 void kkt_multiply(double* result, const double* source);
 
 // Improves var, the result of kkt_solve(target, var), by refinement_passes
