@@ -8,6 +8,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <limits>
 #include <random>
 #include <span>
 #include <string>
@@ -82,7 +83,8 @@ void check_against_the_plain_arithmetic(const Arithmetic& build, const KernelFor
   SCOPED_TRACE(form.name);
   std::mt19937_64 random(20261208);
   std::uniform_real_distribution<double> unit(-1.0, 1.0);
-  constexpr double kSpecial[] = {0.0, -0.0, HUGE_VAL, -HUGE_VAL, std::nan("")};
+  constexpr double kSpecial[] = {0.0, -0.0, HUGE_VAL, -HUGE_VAL,
+                                 std::numeric_limits<double>::quiet_NaN()};
   static ReferenceSolver<double> reference;
   for (int trial = 0; trial < 300; ++trial) {
     SCOPED_TRACE("trial " + std::to_string(trial));

@@ -4,7 +4,9 @@
 # -ffp-contract=off, each in its own build/bits-* directory), runs
 # `sfqp solve --exact` on the golden problems in each build of the arithmetic
 # the processor runs (x86-64, x86-64-v3, x86-64-v4) and compares the output byte for byte
-# with tests/data/golden/expected.jsonl. Exits 1 on any difference.
+# with tests/data/golden/expected.jsonl. The seeded problems of `sfqp generate`
+# must come out the same from every build too: the first build's are the ones
+# the others are compared with. Exits 1 on any difference.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -28,6 +30,15 @@ for build in "${builds[@]}"; do
     -DCMAKE_CXX_FLAGS="$flags -ffp-contract=off" -DSFQP_WERROR=OFF \
     -DSFQP_BUILD_TESTS=OFF -DSFQP_BUILD_BENCHMARKS=OFF >/dev/null
   cmake --build "$dir" --target sfqp -j2 >/dev/null
+  "$dir/sfqp" generate --exact --seed 6 -n 40 >"$dir/generated.jsonl"
+  generated=${generated:-$dir/generated.jsonl}
+  if cmp -s "$generated" "$dir/generated.jsonl"; then
+    echo "   generate: identical, $(wc -l <"$generated") problems"
+  else
+    echo "   generate: DIFFERENT from $generated:"
+    cmp "$generated" "$dir/generated.jsonl" | head -n 1 || true
+    status=1
+  fi
   for set in x86-64 x86-64-v3 x86-64-v4; do
     errors=$dir/golden-errors-$set.txt
     if ! "$dir/sfqp" solve --exact --instruction-set "$set" "$problems" \

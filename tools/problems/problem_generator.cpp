@@ -69,6 +69,18 @@ double random_sign(Random& random) {
   return random.below(2) == 0 ? 1.0 : -1.0;
 }
 
+// Pushes a row drawn from first..first+count-1 out of reach, by a factor drawn
+// from [low, high) and a random sign. The draws are taken one per statement,
+// in the order the problems have always been made with (factor, sign, row):
+// within one argument list their order would be the compiler's choice.
+void push_random_out_of_reach(Random& random, GeneratedProblem& out, std::uint64_t first,
+                              std::uint64_t count, double low, double high) {
+  const double factor = random.uniform(low, high);
+  const double sign = random_sign(random);
+  const std::uint64_t row = first + random.below(count);
+  push_out_of_reach(out.coupling, out.target, row, sign, factor);
+}
+
 void scale_rows(Coupling& coupling, const std::array<double, kRows>& scales) {
   for (std::size_t j = 0; j < kColumns; ++j) {
     for (std::size_t i = 0; i < kRows; ++i) {
@@ -96,7 +108,8 @@ void rotor16_problem(Random& random, std::uint64_t index, GeneratedProblem& out)
     case 1: {  // reachable, some commands exactly on a bound
       Commands u = uniform_commands(random, 0.0, 1.0);
       for (int k = 0; k < 4; ++k) {
-        u[random.below(kColumns)] = static_cast<double>(random.below(2));
+        const double bound = static_cast<double>(random.below(2));  // before the position
+        u[random.below(kColumns)] = bound;
       }
       out.target = demand_of(out.coupling, u);
       break;
@@ -107,8 +120,7 @@ void rotor16_problem(Random& random, std::uint64_t index, GeneratedProblem& out)
       break;
     default:  // a moment beyond reach on one axis
       out.target = demand_of(out.coupling, uniform_commands(random, 0.2, 0.8));
-      push_out_of_reach(out.coupling, out.target, 1 + random.below(3), random_sign(random),
-                        random.uniform(1.1, 3.0));
+      push_random_out_of_reach(random, out, 1, 3, 1.1, 3.0);
       break;
   }
 }
@@ -117,8 +129,7 @@ void gaussian_problem(Random& random, std::uint64_t index, GeneratedProblem& out
   out.coupling = normal_coupling(random);
   out.target = demand_of(out.coupling, uniform_commands(random, 0.0, 1.0));
   if (index % 2 == 1) {
-    push_out_of_reach(out.coupling, out.target, random.below(kRows), random_sign(random),
-                      random.uniform(1.1, 3.0));
+    push_random_out_of_reach(random, out, 0, kRows, 1.1, 3.0);
   }
 }
 
@@ -135,8 +146,7 @@ void scaled_problem(Random& random, std::uint64_t index, GeneratedProblem& out) 
   scale_rows(out.coupling, scales);
   out.target = demand_of(out.coupling, uniform_commands(random, 0.0, 1.0));
   if (variant == 1) {
-    push_out_of_reach(out.coupling, out.target, random.below(kRows), random_sign(random),
-                      random.uniform(1.1, 3.0));
+    push_random_out_of_reach(random, out, 0, kRows, 1.1, 3.0);
   }
 }
 
@@ -209,7 +219,8 @@ void limit_problem(Random& random, std::uint64_t index, GeneratedProblem& out) {
   }
   scale_rows(out.coupling, scales);
   for (std::size_t i = 0; i < kRows; ++i) {
-    push_out_of_reach(out.coupling, out.target, i, random_sign(random), random.uniform(2.0, 10.0));
+    const double factor = random.uniform(2.0, 10.0);  // before the sign, as above
+    push_out_of_reach(out.coupling, out.target, i, random_sign(random), factor);
   }
 }
 
