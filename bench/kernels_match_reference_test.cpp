@@ -68,13 +68,15 @@ class FastKernels : public test::EachInstructionSet {};
 
 // The kernels a call of the iteration's shape runs: fill_kkt, then a factor,
 // a solve and a refinement of one form: the stored one, or the filled one,
-// which must read nothing of kkt_values.
+// which must read nothing of kkt_values; the start's factor takes the scaling
+// of the improved start.
 struct KernelForm {
   const char* name;
   void (*factor)();
   void (*solve)(const double* target, double* result);
   void (*refine)(const double* target, double* var);
   bool reads_kkt_values;
+  bool start_scaling = false;
 };
 
 // 300 varied systems, every 10th with non-finite values and zeros of both
@@ -100,6 +102,14 @@ void check_against_the_plain_arithmetic(const Arithmetic& build, const KernelFor
       copy_into(reference.z_over_s, workspace.z_over_s);
     }
     copy_into(reference.kkt_rhs, workspace.kkt_rhs);
+    if (form.start_scaling) {
+      for (double& scaling : workspace.z_over_s) {
+        scaling = 1.0;
+      }
+      workspace.z_block_diagonal = -1.0;
+      copy_into(reference.z_over_s, workspace.z_over_s);
+      reference.z_block_diagonal = workspace.z_block_diagonal;
+    }
 
     build.fill_kkt();
     reference.fill_kkt();
@@ -146,6 +156,15 @@ TEST_P(FastKernels, FilledFormsMatchThePlainArithmeticToTheBit) {
   check_against_the_plain_arithmetic(
       build,
       {"filled", build.kkt_factor_filled, build.kkt_solve_filled, build.kkt_refine_filled, false});
+}
+
+// The start's factor, which reads its scaling as constants, gives the bits of
+// the plain arithmetic on the improved start's matrix.
+TEST_P(FastKernels, StartFactorMatchesThePlainArithmeticToTheBit) {
+  const Arithmetic& build = arithmetic(GetParam());
+  check_against_the_plain_arithmetic(
+      build, {"start", build.kkt_factor_start, build.kkt_solve_filled, build.kkt_refine_filled,
+              false, true});
 }
 
 SFQP_FOR_EACH_INSTRUCTION_SET(FastKernels);

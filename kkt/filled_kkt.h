@@ -13,6 +13,10 @@ inline namespace SFQP_INSTRUCTION_SET {
 // kkt_factor of the matrix fill_kkt would write now.
 void kkt_factor_filled();
 
+// kkt_factor_filled at the improved start: z_over_s all 1.0 and
+// z_block_diagonal -1.0, as improved_start_point sets them.
+void kkt_factor_start();
+
 // kkt_solve and kkt_refine with the factors of kkt_factor_filled (or of
 // kkt_factor after fill_kkt), the matrix's sources unchanged since.
 void kkt_solve_filled(const double* target, double* result);

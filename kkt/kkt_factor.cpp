@@ -175,6 +175,10 @@ void kkt_factor_filled() {
   factor<FilledValues>();
 }
 
+void kkt_factor_start() {
+  factor<StartValues>();
+}
+
 // Residual K - (L*D*L') at every stored position, squared and summed in the
 // order of the unpermuted blocks: x diagonal (e, then u), s diagonal, (z, s),
 // z diagonal, (u, z) of value -1 then +1, (y, e), then (y, u) row by row. A

@@ -1,4 +1,4 @@
-// The two ways the KKT kernels read the matrix's values and the factor's
+// The ways the KKT kernels read the matrix's values and the factor's
 // fixed-pattern entries, four positions at a time.
 //
 // StoredValues reads kkt_values and factor_L as laid out: the kernels' own
@@ -12,6 +12,8 @@
 // solve's terms in the entries of L below the s, z and e pivots from the
 // reciprocal pivots, as the factor formed those entries. Every value and term
 // has the bits of the stored reading's, and the shuffles are gone.
+// StartValues is FilledValues at the improved start, where the scaling is a
+// constant (below).
 #pragma once
 
 #include "kkt/kkt_pattern.h"
@@ -110,6 +112,16 @@ struct FilledValues {
 
  private:
   static Lanes reciprocal(int p) { return load(&workspace.factor_D_inverse[p]); }
+};
+
+// The matrix of the improved start, whose scaling is fixed: z_over_s is 1.0 in
+// every entry and z_block_diagonal is -1.0 (improved_start_point sets them so).
+// Read as constants, the s columns are all alike and so are the z columns, and
+// the compiler forms each stanza's pivot and reciprocal once rather than for
+// eight blocks: 11 divisions instead of 25 in the factor.
+struct StartValues : FilledValues {
+  static Lanes s_diagonal(int) { return splat(1.0); }
+  static Lanes z_diagonal(int) { return splat(-1.0); }
 };
 
 }  // namespace SFQP_INSTRUCTION_SET

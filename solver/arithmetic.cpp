@@ -20,7 +20,8 @@ const Arithmetic kArithmetic = {InstructionSet::SFQP_INSTRUCTION_SET,
                                 kkt_refine,
                                 kkt_factor_filled,
                                 kkt_solve_filled,
-                                kkt_refine_filled};
+                                kkt_refine_filled,
+                                kkt_factor_start};
 
 }  // namespace SFQP_INSTRUCTION_SET
 }  // namespace sfqp

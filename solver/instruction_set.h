@@ -32,6 +32,8 @@ struct Arithmetic {
   void (*kkt_factor_filled)();
   void (*kkt_solve_filled)(const double* target, double* result);
   void (*kkt_refine_filled)(const double* target, double* var);
+  // The factor of the improved start (z_over_s all 1.0, z_block_diagonal -1.0).
+  void (*kkt_factor_start)();
 };
 
 const Arithmetic& arithmetic(InstructionSet set);

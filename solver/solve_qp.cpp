@@ -158,7 +158,7 @@ void improved_start_point() {
     entry = 1.0;
   }
   fill_kkt_for_the_checks();
-  kkt_factor_filled();
+  kkt_factor_start();
   improved_start_rhs();
   kkt_solve_filled(workspace.kkt_rhs, workspace.direction);
 
