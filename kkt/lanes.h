@@ -50,12 +50,20 @@ using LaneMask = std::int64_t __attribute__((vector_size(4 * sizeof(std::int64_t
   return less(b, a);
 }
 
-// Whether any lane of the mask is set.
+// Whether any lane of a comparison's mask (each lane all bits set or none) is
+// set. With AVX the lanes' sign bits are taken in one instruction (the builtin
+// of vmovmskpd, which moves bits and computes nothing), so that the step rule's
+// branch follows its comparisons two instructions later rather than six: 1%
+// of a solve.
 [[gnu::always_inline]] inline bool any(LaneMask mask) {
+#ifdef __AVX__
+  return __builtin_ia32_movmskpd256(__builtin_bit_cast(Lanes, mask)) != 0;
+#else
   using PairMask = std::int64_t __attribute__((vector_size(2 * sizeof(std::int64_t))));
   const PairMask both =
       __builtin_shufflevector(mask, mask, 0, 1) | __builtin_shufflevector(mask, mask, 2, 3);
   return (both[0] | both[1]) != 0;
+#endif
 }
 
 // sum + terms[0] + terms[1] + terms[2] + terms[3], added one at a time in
