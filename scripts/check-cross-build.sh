@@ -20,6 +20,17 @@ builds=(
 )
 
 status=0
+# compare LABEL WHAT EXPECTED ACTUAL: reports whether ACTUAL has EXPECTED's bytes.
+compare() {
+  if cmp -s "$3" "$4"; then
+    echo "   $1: identical, $(wc -l <"$3") $2"
+  else
+    echo "   $1: DIFFERENT from $3:"
+    cmp "$3" "$4" | head -n 1 || true
+    status=1
+  fi
+}
+
 for build in "${builds[@]}"; do
   read -r name compiler flags <<<"$build"
   dir=build/bits-$name
@@ -32,13 +43,7 @@ for build in "${builds[@]}"; do
   cmake --build "$dir" --target sfqp -j2 >/dev/null
   "$dir/sfqp" generate --exact --seed 6 -n 40 >"$dir/generated.jsonl"
   generated=${generated:-$dir/generated.jsonl}
-  if cmp -s "$generated" "$dir/generated.jsonl"; then
-    echo "   generate: identical, $(wc -l <"$generated") problems"
-  else
-    echo "   generate: DIFFERENT from $generated:"
-    cmp "$generated" "$dir/generated.jsonl" | head -n 1 || true
-    status=1
-  fi
+  compare generate problems "$generated" "$dir/generated.jsonl"
   for set in x86-64 x86-64-v3 x86-64-v4; do
     errors=$dir/golden-errors-$set.txt
     if ! "$dir/sfqp" solve --exact --instruction-set "$set" "$problems" \
@@ -52,13 +57,7 @@ for build in "${builds[@]}"; do
       fi
       continue
     fi
-    if cmp -s "$expected" "$dir/golden-results-$set.jsonl"; then
-      echo "   $set: identical, $(wc -l <"$expected") results"
-    else
-      echo "   $set: DIFFERENT from $expected:"
-      cmp "$expected" "$dir/golden-results-$set.jsonl" | head -n 1 || true
-      status=1
-    fi
+    compare "$set" results "$expected" "$dir/golden-results-$set.jsonl"
   done
 done
 exit "$status"
