@@ -21,6 +21,7 @@ using kkt::any;
 using kkt::greater;
 using kkt::Lanes;
 using kkt::load;
+using kkt::select;
 using kkt::splat;
 using kkt::store;
 
@@ -112,6 +113,29 @@ void fill_kkt_for_the_checks() {
   }
 }
 
+// The largest of the 32 entries entry(0), entry(4), ... give, and -1e99 when
+// none is larger; NaN entries are passed over. Two sets of lanes keep running
+// maxima side by side, merged at the end: a maximum is the same in any order
+// but for which of two equal entries it keeps, which only a zero's sign could
+// tell, and the start adds 1.0 to it or compares it with 0.0.
+template <typename Entry>
+double largest_entry(Entry entry) {
+  Lanes best[2] = {splat(-1e99), splat(-1e99)};
+  for (int i = 0; i < kInequalityCount; i += 4) {
+    const Lanes v = entry(i);
+    Lanes& b = best[(i / 4) % 2];
+    b = select(greater(v, b), v, b);
+  }
+  const Lanes merged = select(greater(best[1], best[0]), best[1], best[0]);
+  double m = merged[0];
+  for (int lane = 1; lane < 4; ++lane) {
+    if (merged[lane] > m) {
+      m = merged[lane];
+    }
+  }
+  return m;
+}
+
 void print_progress_row(int iteration, double alpha) {
   mexPrintf("%3d   %10.3e  %9.2e  %9.2e  %9.2e  % 6.4f\n", iteration, workspace.objv, workspace.gap,
             std::sqrt(workspace.eq_residual_sq), std::sqrt(workspace.ineq_residual_sq), alpha);
@@ -170,22 +194,11 @@ void improved_start_point() {
   }
   const double* const w = &workspace.direction[kStackZ];
 
-  double max_primal = -1e99;
-  for (int i = 0; i < kInequalityCount; ++i) {
-    if (w[i] > max_primal) {
-      max_primal = w[i];
-    }
-  }
+  const double max_primal = largest_entry([w](int i) { return load(&w[i]); });
   for (int i = 0; i < kInequalityCount; ++i) {
     workspace.s[i] = max_primal < 0.0 ? -w[i] : (max_primal + 1.0) - w[i];
   }
-
-  double max_dual = -1e99;
-  for (int i = 0; i < kInequalityCount; ++i) {
-    if (-w[i] > max_dual) {
-      max_dual = -w[i];
-    }
-  }
+  const double max_dual = largest_entry([w](int i) { return -load(&w[i]); });
   for (int i = 0; i < kInequalityCount; ++i) {
     workspace.z[i] = max_dual < 0.0 ? w[i] : (max_dual + 1.0) + w[i];
   }

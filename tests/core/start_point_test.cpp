@@ -1,0 +1,87 @@
+// The improved start's shift, in every build the processor runs: s and z are
+// held bit for bit to the rule taken entry by entry in index order on the w
+// the start's solve left in the direction, on problems whose w has ties
+// between zeros, NaN entries, or no entry above the floor of -1e99.
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <vector>
+
+#include "api/core_api.h"
+#include "solver/instruction_set.h"
+#include "solver/records.h"
+
+namespace sfqp::test {
+namespace {
+
+// The largest of the entries f(w[i]) that exceed the running value, which
+// starts at -1e99: NaN entries never do.
+template <typename F>
+double largest_in_order(const double* w, F f) {
+  double largest = -1e99;
+  for (int i = 0; i < kInequalityCount; ++i) {
+    if (f(w[i]) > largest) {
+      largest = f(w[i]);
+    }
+  }
+  return largest;
+}
+
+std::vector<api::Problem> start_cases() {
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  std::vector<api::Problem> cases(5);
+  // cases[0]: all zero, so w repeats values and holds both zeros.
+  for (int i = 0; i < kEqualityCount; ++i) {
+    cases[1].coupling[static_cast<std::size_t>(5 * i)] = 1.0;
+    cases[1].target[static_cast<std::size_t>(i)] = 0.5;
+  }
+  cases[2].target = {0.25, -3.0, 1e3, 7.0};
+  cases[2].coupling[3] = 2.0;
+  cases[2].coupling[40] = -1.5;
+  cases[3].target[1] = nan;     // NaN in w where the target reaches
+  cases[4].coupling.fill(nan);  // NaN everywhere: nothing above the floor
+  for (api::Problem& problem : cases) {
+    SolverSettings settings = api::block_settings();
+    settings.iteration_limit = 0;
+    problem.settings = settings;
+  }
+  return cases;
+}
+
+bool same_bits(double a, double b) {
+  return std::bit_cast<std::uint64_t>(a) == std::bit_cast<std::uint64_t>(b);
+}
+
+TEST(StartPoint, ShiftMatchesTheRuleEntryByEntry) {
+  const InstructionSet active = active_instruction_set();
+  for (const InstructionSet set : kInstructionSets) {
+    if (!instruction_set_supported(set)) {
+      continue;
+    }
+    ASSERT_TRUE(use_instruction_set(set));
+    int case_number = 0;
+    for (const api::Problem& problem : start_cases()) {
+      const api::Result result = api::solve(problem);
+      const double* const w = &workspace.direction[kStackZ];
+      const double max_primal = largest_in_order(w, [](double v) { return v; });
+      const double max_dual = largest_in_order(w, [](double v) { return -v; });
+      for (int i = 0; i < kInequalityCount; ++i) {
+        const double s = max_primal < 0.0 ? -w[i] : (max_primal + 1.0) - w[i];
+        const double z = max_dual < 0.0 ? w[i] : (max_dual + 1.0) + w[i];
+        const auto entry = static_cast<std::size_t>(i);
+        EXPECT_TRUE(same_bits(result.s[entry], s) && same_bits(result.z[entry], z))
+            << instruction_set_name(set) << " case " << case_number << " entry " << i << ": s "
+            << result.s[entry] << " (rule " << s << "), z " << result.z[entry] << " (rule " << z
+            << ")";
+      }
+      ++case_number;
+    }
+  }
+  use_instruction_set(active);
+}
+
+}  // namespace
+}  // namespace sfqp::test
