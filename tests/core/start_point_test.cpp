@@ -4,14 +4,13 @@
 // between zeros, NaN entries, or no entry above the floor of -1e99.
 #include <gtest/gtest.h>
 
-#include <bit>
-#include <cstdint>
 #include <limits>
 #include <vector>
 
 #include "api/core_api.h"
-#include "solver/instruction_set.h"
 #include "solver/records.h"
+#include "tests/support/bits.h"
+#include "tests/support/instruction_sets.h"
 
 namespace sfqp::test {
 namespace {
@@ -50,37 +49,31 @@ std::vector<api::Problem> start_cases() {
   return cases;
 }
 
-bool same_bits(double a, double b) {
-  return std::bit_cast<std::uint64_t>(a) == std::bit_cast<std::uint64_t>(b);
+class StartPoint : public EachInstructionSet {};
+
+// Bit for bit, NaN signs and payloads included: the start negates w, and the
+// rule and the lanes must agree on every bit of it.
+TEST_P(StartPoint, ShiftMatchesTheRuleEntryByEntry) {
+  int case_number = 0;
+  for (const api::Problem& problem : start_cases()) {
+    const api::Result result = api::solve(problem);
+    const double* const w = &workspace.direction[kStackZ];
+    const double max_primal = largest_in_order(w, [](double v) { return v; });
+    const double max_dual = largest_in_order(w, [](double v) { return -v; });
+    for (int i = 0; i < kInequalityCount; ++i) {
+      const double s = max_primal < 0.0 ? -w[i] : (max_primal + 1.0) - w[i];
+      const double z = max_dual < 0.0 ? w[i] : (max_dual + 1.0) + w[i];
+      const auto entry = static_cast<std::size_t>(i);
+      EXPECT_TRUE(bits_of(result.s[entry]) == bits_of(s) && bits_of(result.z[entry]) == bits_of(z))
+          << "case " << case_number << " entry " << i << ": s " << describe(result.s[entry])
+          << " (rule " << describe(s) << "), z " << describe(result.z[entry]) << " (rule "
+          << describe(z) << ")";
+    }
+    ++case_number;
+  }
 }
 
-TEST(StartPoint, ShiftMatchesTheRuleEntryByEntry) {
-  const InstructionSet active = active_instruction_set();
-  for (const InstructionSet set : kInstructionSets) {
-    if (!instruction_set_supported(set)) {
-      continue;
-    }
-    ASSERT_TRUE(use_instruction_set(set));
-    int case_number = 0;
-    for (const api::Problem& problem : start_cases()) {
-      const api::Result result = api::solve(problem);
-      const double* const w = &workspace.direction[kStackZ];
-      const double max_primal = largest_in_order(w, [](double v) { return v; });
-      const double max_dual = largest_in_order(w, [](double v) { return -v; });
-      for (int i = 0; i < kInequalityCount; ++i) {
-        const double s = max_primal < 0.0 ? -w[i] : (max_primal + 1.0) - w[i];
-        const double z = max_dual < 0.0 ? w[i] : (max_dual + 1.0) + w[i];
-        const auto entry = static_cast<std::size_t>(i);
-        EXPECT_TRUE(same_bits(result.s[entry], s) && same_bits(result.z[entry], z))
-            << instruction_set_name(set) << " case " << case_number << " entry " << i << ": s "
-            << result.s[entry] << " (rule " << s << "), z " << result.z[entry] << " (rule " << z
-            << ")";
-      }
-      ++case_number;
-    }
-  }
-  use_instruction_set(active);
-}
+SFQP_FOR_EACH_INSTRUCTION_SET(StartPoint);
 
 }  // namespace
 }  // namespace sfqp::test
