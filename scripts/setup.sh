@@ -2,8 +2,7 @@
 # Installs what the project needs on a fresh Debian 12 machine. Safe to run
 # again: it installs only what is missing. Installing takes root: run it as
 # root, or as a user who may use sudo; when nothing is missing it needs neither.
-# Besides the packages it leaves wine's prefix for the Windows build's tests in
-# /tmp/sfqp-wine-<uid> (and its lock file beside it).
+# It changes nothing but the installed packages.
 set -euo pipefail
 
 packages=(
@@ -38,7 +37,3 @@ if ((${#missing[@]})); then
   "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq \
     --no-install-recommends "${missing[@]}"
 fi
-
-# The Windows build's tests run under wine; its prefix takes a while to create,
-# so it is made once here rather than by the first test.
-"$(dirname "$0")/../cmake/toolchains/wine-run.sh" --prepare

@@ -3,7 +3,8 @@
 # by stand-ins that record what they were asked: as root (apt-get directly, no
 # sudo), as a user with sudo (apt-get through sudo, its frontend setting kept),
 # as a user without sudo (a clear message, exit 1, nothing run), and with
-# nothing missing (no root needed at all).
+# nothing missing (no root needed at all). It runs nothing else: the PATH holds
+# only the stand-ins.
 #
 #   setup_test.sh SOURCE_DIR
 set -euo pipefail
@@ -22,7 +23,7 @@ fail() {
 stand_ins() {
   local bin=$work/bin-$1-$2-$3
   mkdir -p "$bin"
-  for tool in bash env grep dirname; do
+  for tool in bash env grep; do
     ln -sf "$(command -v "$tool")" "$bin/$tool"
   done
   printf '#!/bin/sh\necho %s\n' "$1" >"$bin/id"
@@ -46,12 +47,9 @@ run() {
   bin=$(stand_ins "$@")
   : >"$work/log"
   status=0
-  env -i PATH="$bin" WINEPREFIX="$work/wine" "$bin/bash" "$source_dir/scripts/setup.sh" \
-    >"$work/output" 2>&1 || status=$?
+  env -i PATH="$bin" "$bin/bash" "$source_dir/scripts/setup.sh" >"$work/output" 2>&1 ||
+    status=$?
 }
-
-mkdir -p "$work/wine"
-touch "$work/wine/system.reg"  # a prefix already made: wine is not started
 
 run 0 missing no-sudo
 [ "$status" -eq 0 ] || fail "as root: exit $status: $(cat "$work/output")"
