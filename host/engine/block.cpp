@@ -51,6 +51,7 @@ Record& record_of(SimStruct* S) {
 constexpr int kMostPorts = 1024;
 constexpr int kMostDimensions = 32;
 constexpr std::size_t kMostSignalElements = std::size_t{1} << 22;
+constexpr std::size_t kLongestErrorStatus = 1024;
 
 template <typename Port>
 int register_ports(Record& r, int count, int size_entry, std::vector<Port>& ports,
@@ -404,7 +405,8 @@ void Block::set_input(int port, std::span<const double> values) {
 
 std::optional<std::string> Block::error_status() const {
   if (const char* status = record_->S.root->errorStatus; status != nullptr) {
-    return std::string(status);
+    // The module's text, read no further than any message needs.
+    return std::string(status, strnlen(status, kLongestErrorStatus));
   }
   return record_->raised;
 }

@@ -99,5 +99,14 @@ TEST(UntrustedModules, HugePortCountsAndDimensionCountsAreRefused) {
   model.step();
 }
 
+TEST(UntrustedModules, AnErrorStatusIsReadNoFurtherThanAMessageNeeds) {
+  host::Model model;
+  host::Block& block = model.add_block(host::default_module_path());
+  static const std::string endless(1 << 20, 'x');
+  block.record()->errorStatus = endless.c_str();
+  ASSERT_TRUE(block.error_status().has_value());
+  EXPECT_EQ(block.error_status()->size(), 1024u);
+}
+
 }  // namespace
 }  // namespace sfqp::test
