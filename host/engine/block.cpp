@@ -49,6 +49,7 @@ Record& record_of(SimStruct* S) {
 // beyond any block's, so that a module that misbehaves gets an error rather
 // than the host's memory.
 constexpr int kMostPorts = 1024;
+constexpr int kMostSampleTimes = 1024;
 constexpr int kMostDimensions = 32;
 constexpr std::size_t kMostSignalElements = std::size_t{1} << 22;
 constexpr std::size_t kLongestErrorStatus = 1024;
@@ -283,6 +284,11 @@ void Block::set_up() {
   const int sample_times = ssGetNumSampleTimes(&S);
   if (sample_times < 1) {
     throw EngineError(who + ": the block declares no sample time");
+  }
+  if (sample_times > kMostSampleTimes) {
+    throw EngineError(who + ": the block declares " + std::to_string(sample_times) +
+                      " sample times; the engine takes at most " +
+                      std::to_string(kMostSampleTimes));
   }
   r.sample_times.assign(static_cast<std::size_t>(sample_times), 0.0);
   r.offset_times.assign(static_cast<std::size_t>(sample_times), 0.0);

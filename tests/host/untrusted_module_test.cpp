@@ -29,7 +29,7 @@ std::string set_up_error(host::Model& model, const std::string& path) {
   return {};
 }
 
-TEST(UntrustedModules, EachMisbehaviourInTheSizesCallGetsItsOwnError) {
+TEST(UntrustedModules, EachMisbehaviourInTheSetUpGetsItsOwnError) {
   const std::pair<const char*, const char*> cases[] = {
       {"no_sizes", "the module returned no sizes vector"},
       {"row_sizes", "the sizes vector is a 1x40 double array, not 40x1 real doubles"},
@@ -40,6 +40,8 @@ TEST(UntrustedModules, EachMisbehaviourInTheSizesCallGetsItsOwnError) {
       {"text_sizes", "the sizes vector is a 1x11 char array, not 40x1 real doubles"},
       {"raises", "fake module: refused"},
       {"throws", "mexFunction ended with an exception other than mexErrMsgTxt"},
+      {"many_sample_times",
+       "the block declares 1073741824 sample times; the engine takes at most 1024"},
   };
   host::Model model;
   for (const auto& [way, text] : cases) {
