@@ -1,10 +1,11 @@
 #include "api/core_api.h"
 
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <mutex>
 
-#include "host/runtime/console.h"
+#include "solver/console_sink.h"
 #include "solver/solve_qp.h"
 
 namespace sfqp::api {
@@ -17,6 +18,34 @@ template <std::size_t N>
 void copy_out(std::array<double, N>& to, const double* from) {
   std::memcpy(to.data(), from, N * sizeof(double));
 }
+
+void write_to_standard_output(void* /*context*/, const char* text, std::size_t length) {
+  std::fwrite(text, 1, length, stdout);
+}
+
+void append_to_string(void* context, const char* text, std::size_t length) {
+  static_cast<std::string*>(context)->append(text, length);
+}
+
+// Points the core's console where the problem asks for the length of a solve.
+class ConsoleBinding {
+ public:
+  ConsoleBinding(const Problem& problem, std::string& captured) : saved_(console_sink()) {
+    if (problem.capture_console) {
+      set_console_sink({append_to_string, &captured});
+    } else if (problem.console_sink.write != nullptr) {
+      set_console_sink(problem.console_sink);
+    } else {
+      set_console_sink({write_to_standard_output, nullptr});
+    }
+  }
+  ~ConsoleBinding() { set_console_sink(saved_); }
+  ConsoleBinding(const ConsoleBinding&) = delete;
+  ConsoleBinding& operator=(const ConsoleBinding&) = delete;
+
+ private:
+  ConsoleSink saved_;
+};
 
 std::optional<std::string> to_int32(double value, std::int32_t& out) {
   // The range test comes first: converting a double outside int32 is undefined.
@@ -112,13 +141,10 @@ Result solve(const Problem& problem) {
   std::memset(&solution, 0, sizeof solution);
   load_records(problem);
 
-  if (problem.capture_console) {
-    host::begin_console_capture();
-  }
   Result result;
-  result.iterations = solve_qp();
-  if (problem.capture_console) {
-    result.console = host::end_console_capture();
+  {
+    const ConsoleBinding console(problem, result.console);
+    result.iterations = solve_qp();
   }
 
   result.converged = workspace.converged != 0;

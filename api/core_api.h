@@ -13,6 +13,7 @@
 #include <string>
 #include <string_view>
 
+#include "solver/console_sink.h"
 #include "solver/records.h"
 
 namespace sfqp::api {
@@ -30,8 +31,11 @@ struct Problem {
   std::array<double, kEffortCount> effort_weight = filled<kEffortCount>(kBlockEffortWeight);
   // Absent: the settings the block solves with (the defaults, progress table off).
   std::optional<SolverSettings> settings;
-  // Return what the solve printed instead of writing it to standard output.
+  // Return what the solve printed in Result::console instead of writing it to
+  // console_sink.
   bool capture_console = false;
+  // Where the solve's lines go unless captured; unset: standard output.
+  ConsoleSink console_sink;
 
  private:
   template <std::size_t N>

@@ -11,6 +11,7 @@
 #include <cstring>
 
 #include "block/block_methods.h"
+#include "block/host_console.h"
 #include "block/int32_conversion.h"
 #include "block/method_dispatch.h"
 #include "block/mex_entry.h"
@@ -194,6 +195,7 @@ void handle_mex_mode_call(int nlhs, mxArray* plhs[], int nrhs, const mxArray* pr
 }  // namespace sfqp::block
 
 extern "C" void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[]) {
+  sfqp::set_console_sink(sfqp::block::kHostConsole);
   if (nlhs < 0) {
     // A method call: without a record there is nowhere to report anything.
     if (plhs == nullptr || plhs[1] == nullptr) {

@@ -21,13 +21,13 @@
 // same bits and fewer operations.
 #include "kkt/kkt_solve.h"
 
-#include "block/host_services.h"
 #include "kkt/filled_kkt.h"
 #include "kkt/kkt_internal.h"
 #include "kkt/kkt_pattern.h"
 #include "kkt/kkt_refine.h"
 #include "kkt/kkt_values.h"
 #include "kkt/lanes.h"
+#include "solver/console_sink.h"
 
 namespace sfqp {
 inline namespace SFQP_INSTRUCTION_SET {
@@ -272,7 +272,7 @@ void solve(const double* target, double* result, double* var) {
 
 void print_check(const double* target, const double* result) {
   if (solver_settings.print_kkt_checks != 0) {
-    mexPrintf("Squared norm for solution is %.8g.\n", kkt_solve_check(target, result));
+    console_print("Squared norm for solution is %.8g.\n", kkt_solve_check(target, result));
   }
 }
 

@@ -2,13 +2,13 @@
 
 #include <cmath>
 
-#include "block/host_services.h"
 #include "kkt/fill_kkt.h"
 #include "kkt/filled_kkt.h"
 #include "kkt/kkt_factor.h"
 #include "kkt/kkt_refine.h"
 #include "kkt/kkt_solve.h"
 #include "kkt/lanes.h"
+#include "solver/console_sink.h"
 #include "solver/operator_lanes.h"
 #include "solver/operators.h"
 #include "solver/records.h"
@@ -137,8 +137,9 @@ double largest_entry(Entry entry) {
 }
 
 void print_progress_row(int iteration, double alpha) {
-  mexPrintf("%3d   %10.3e  %9.2e  %9.2e  %9.2e  % 6.4f\n", iteration, workspace.objv, workspace.gap,
-            std::sqrt(workspace.eq_residual_sq), std::sqrt(workspace.ineq_residual_sq), alpha);
+  console_print("%3d   %10.3e  %9.2e  %9.2e  %9.2e  % 6.4f\n", iteration, workspace.objv,
+                workspace.gap, std::sqrt(workspace.eq_residual_sq),
+                std::sqrt(workspace.ineq_residual_sq), alpha);
 }
 
 }  // namespace
@@ -307,7 +308,7 @@ static std::int32_t iterate(std::int32_t limit) {
   workspace.converged = 0;
   bind_views();
   if (solver_settings.print_progress != 0) {
-    mexPrintf("iter     objv        gap       |Ax-b|    |Gx+s-h|    step\n");
+    console_print("iter     objv        gap       |Ax-b|    |Gx+s-h|    step\n");
   }
   fill_q();
   fill_h();
