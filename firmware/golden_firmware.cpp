@@ -3,6 +3,7 @@
 // step measured. Prints a line per difference (both 64-bit patterns in
 // hexadecimal: newlib's printf has no %a) and exits with 0 only when every
 // problem matches.
+#include <cmath>
 #include <cstdint>
 #include <cstring>
 
@@ -29,7 +30,7 @@ int count_differences(const GoldenCase& golden, const char* field, const double*
                       const double* actual, int count) {
   int differences = 0;
   for (int k = 0; k < count; ++k) {
-    const bool both_nan = expected[k] != expected[k] && actual[k] != actual[k];
+    const bool both_nan = std::isnan(expected[k]) && std::isnan(actual[k]);
     if (bits_of(expected[k]) == bits_of(actual[k]) || both_nan) {
       continue;
     }
@@ -123,10 +124,8 @@ int check_step(const GoldenCase& golden, std::size_t& deepest_stack) {
 }
 
 }  // namespace
-}  // namespace sfqp::firmware
 
-int main() {
-  using namespace sfqp::firmware;
+int run() {
   int differences = 0;
   int steps = 0;
   std::size_t deepest_stack = 0;
@@ -148,9 +147,11 @@ int main() {
   write_text("\nstack of one step: ");
   write_decimal(static_cast<std::int64_t>(deepest_stack));
   write_text(" bytes at most\n");
-  if (deepest_stack > kStepStackBudget) {
-    write_text("the step needs more stack than its budget\n");
+  if (deepest_stack > kStepStackLimit) {
+    write_text("the step needs more stack than its limit\n");
     return 1;
   }
   return differences == 0 ? 0 : 1;
 }
+
+}  // namespace sfqp::firmware

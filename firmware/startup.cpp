@@ -2,12 +2,16 @@
 // and the fault handlers. newlib's own start-up (its semihosting crt0) is not
 // used: it faults under QEMU right after asking for the heap's place, and the
 // firmware has no heap.
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
 
 #include "firmware/semihosting.h"
 
-int main();
+namespace sfqp::firmware {
+// What the firmware does, defined by each firmware; its result is the exit status.
+int run();
+}  // namespace sfqp::firmware
 
 extern "C" {
 
@@ -24,6 +28,7 @@ extern void (*const __init_array_end[])();
 [[noreturn]] void reset_handler();
 [[noreturn]] void start_program();
 [[noreturn]] void fault_handler();
+void* _sbrk(std::ptrdiff_t increment);
 
 // The FPU is off at reset: the coprocessor access control register (CPACR)
 // must give full access to CP10 and CP11 (bits 20 to 23) before the first
@@ -47,7 +52,13 @@ void start_program() {
   for (auto* constructor = __init_array_start; constructor != __init_array_end; ++constructor) {
     (*constructor)();
   }
-  sfqp::firmware::exit_with(main());
+  sfqp::firmware::exit_with(sfqp::firmware::run());
+}
+
+// There is no heap: newlib's allocator, which its formatting functions link in,
+// gets no memory from the system.
+void* _sbrk(std::ptrdiff_t) {
+  return reinterpret_cast<void*>(-1);
 }
 
 // A fault ends the run with a status no test passes with.
