@@ -4,7 +4,7 @@
 
 #include <cstddef>
 
-#include "block/host_services.h"
+#include "interfaces/host_abi/host_services.h"
 #include "solver/console_sink.h"
 
 namespace sfqp::block {

@@ -2,9 +2,9 @@
 #include <cmath>
 #include <cstring>
 
-#include "block/simstruct.h"
 #include "host/engine/engine.h"
 #include "host/runtime/host_memory.h"
+#include "interfaces/host_abi/simstruct.h"
 
 namespace sfqp::host {
 

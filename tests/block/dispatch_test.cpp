@@ -6,7 +6,7 @@
 #include <limits>
 #include <map>
 
-#include "block/simstruct.h"
+#include "interfaces/host_abi/simstruct.h"
 #include "tests/block/module_under_test.h"
 
 namespace sfqp::test {
