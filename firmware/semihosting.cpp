@@ -5,8 +5,8 @@ namespace sfqp::firmware {
 namespace {
 
 // Operation numbers of the semihosting interface.
-constexpr std::uint32_t kWrite0 = 0x04;           // write a zero-terminated text
-constexpr std::uint32_t kExitExtended = 0x20;     // stop, with an exit status
+constexpr std::uint32_t kWrite0 = 0x04;        // write a zero-terminated text
+constexpr std::uint32_t kExitExtended = 0x20;  // stop, with an exit status
 constexpr std::uint32_t kApplicationExit = 0x20026;
 
 // A Thumb breakpoint with 0xAB asks the debugger (here QEMU) for an operation.
@@ -28,8 +28,8 @@ void write_decimal(std::int64_t value) {
   char* p = digits + sizeof digits;
   *--p = '\0';
   // Through the magnitude as unsigned: -INT64_MIN does not fit a signed value.
-  std::uint64_t magnitude = value < 0 ? 0 - static_cast<std::uint64_t>(value)
-                                      : static_cast<std::uint64_t>(value);
+  std::uint64_t magnitude =
+      value < 0 ? 0 - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
   do {
     *--p = static_cast<char>('0' + magnitude % 10);
     magnitude /= 10;

@@ -46,8 +46,7 @@ __attribute__((naked)) void reset_handler() {
 }
 
 void start_program() {
-  std::memcpy(&__data_start, &__data_load,
-              static_cast<std::size_t>(&__data_end - &__data_start));
+  std::memcpy(&__data_start, &__data_load, static_cast<std::size_t>(&__data_end - &__data_start));
   std::memset(&__bss_start, 0, static_cast<std::size_t>(&__bss_end - &__bss_start));
   for (auto* constructor = __init_array_start; constructor != __init_array_end; ++constructor) {
     (*constructor)();

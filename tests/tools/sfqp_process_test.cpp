@@ -36,9 +36,9 @@ Outcome run_sfqp(const std::string& arguments, const std::string& input = "") {
       std::filesystem::path(::testing::TempDir()) / ("sfqp_process_" + std::to_string(::getpid()));
   std::filesystem::create_directories(dir);
   std::ofstream(dir / "in") << input;
-  const std::string command = std::string(SFQP_TOOL_EMULATOR) + " '" + SFQP_TOOL + "' " + arguments + " <'" +
-                              (dir / "in").string() + "' >'" + (dir / "out").string() + "' 2>'" +
-                              (dir / "err").string() + "'";
+  const std::string command = std::string(SFQP_TOOL_EMULATOR) + " '" + SFQP_TOOL + "' " +
+                              arguments + " <'" + (dir / "in").string() + "' >'" +
+                              (dir / "out").string() + "' 2>'" + (dir / "err").string() + "'";
   const int status = std::system(command.c_str());
   Outcome outcome{WIFEXITED(status) ? WEXITSTATUS(status) : -1, read_file(dir / "out"),
                   read_file(dir / "err")};
