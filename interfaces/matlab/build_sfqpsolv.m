@@ -18,11 +18,11 @@ function build_sfqpsolv(output_dir)
 %   mex must use GCC or Clang: on Linux and macOS the usual set-up, on Windows
 %   MinGW-w64 (mex -setup C++, with the MinGW-w64 compiler support package).
 %   MSVC is not supported: the core is written with GCC's vector extensions
-%   (vector_size, __builtin_shufflevector, __builtin_bit_cast), GCC attributes
-%   and GCC's <cpuid.h>, which MSVC does not compile; and the bits rest on
-%   -ffp-contract=off, which MSVC has no equal for across its versions (before
-%   Visual Studio 2022 /fp:precise let the compiler contract into fused
-%   multiply-adds; /fp:contract came with 2022).
+%   (vector_size, __builtin_shufflevector), GCC attributes and GCC's
+%   <cpuid.h>, which MSVC does not compile; and the bits rest on
+%   -ffp-contract=off, which MSVC does not offer in the same form (its
+%   /fp:contract came with Visual Studio 2022; Microsoft documents that
+%   /fp:precise allowed contractions into fused multiply-adds before it).
 
   if nargin < 1
     output_dir = pwd;
@@ -88,7 +88,9 @@ function objects = compile(folder, sources, options, extra_flags)
   previous = pwd;
   restore = onCleanup(@() cd(previous));
   cd(folder);
-  flags = ['-std=c++20 -O2 -ffp-contract=off -fno-fast-math ' extra_flags];
+  % -Wno-psabi: the core's vectors never cross its interface, so GCC's note that
+  % their calling convention differs with and without AVX does not apply.
+  flags = ['-std=c++20 -O2 -ffp-contract=off -fno-fast-math -Wno-psabi ' extra_flags];
   run_mex([{'-c'}, options, sources], flags);
   listing = [dir(fullfile(folder, '*.o')); dir(fullfile(folder, '*.obj'))];
   objects = cellfun(@(name) fullfile(folder, name), {listing.name}, 'UniformOutput', false);
@@ -108,14 +110,14 @@ end
 
 % mex with compiler flags: Octave's mex (mkoctfile) reads them from the
 % environment, MATLAB's mex from a CXXFLAGS argument.
-function run_mex(arguments, flags)
+function run_mex(mex_args, flags)
   if is_octave()
     saved = getenv('CXXFLAGS');
     setenv('CXXFLAGS', flags);
     restore = onCleanup(@() setenv('CXXFLAGS', saved));
-    mex(arguments{:});
+    mex(mex_args{:});
   else
-    mex(['CXXFLAGS=$CXXFLAGS ' flags], arguments{:});
+    mex(['CXXFLAGS=$CXXFLAGS ' flags], mex_args{:});
   end
 end
 
