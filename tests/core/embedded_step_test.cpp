@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <string>
 #include <vector>
 
 #include "solver/output_step.h"
@@ -37,7 +38,7 @@ TEST(EmbeddedStep, GivesTheBlocksOutputOnEveryGoldenProblem) {
         problem.effort_weight != block_problem.effort_weight) {
       continue;  // not what the block solves
     }
-    SCOPED_TRACE(problems[n].name);
+    SCOPED_TRACE(problems[n].name.value_or("line " + std::to_string(n + 1)));
     const std::vector<double> inputs = step_inputs(problem);
     ASSERT_EQ(inputs.size(), static_cast<std::size_t>(kStepInputCount));
     std::vector<double> outputs(kStepOutputCount, -1.0);
@@ -65,7 +66,8 @@ TEST(EmbeddedStep, RestoresTheBlocksSettingsAndPrintsNothing) {
   embedded_step(inputs.data(), after.data());
   EXPECT_EQ(end_console_capture(), "");
   EXPECT_TRUE(same_bits(clean, after));
-  EXPECT_FALSE(std::all_of(after.begin(), after.end(), [](double u) { return std::fpclassify(u) == FP_ZERO; }));
+  EXPECT_FALSE(std::all_of(after.begin(), after.end(),
+                           [](double u) { return std::fpclassify(u) == FP_ZERO; }));
 }
 
 }  // namespace
