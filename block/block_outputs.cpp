@@ -11,12 +11,14 @@ namespace sfqp::block {
 namespace {
 
 constexpr char kSignalsMissingMessage[] = "sfqpsolv: the host gave no port signal buffers";
+constexpr char kPortsMissingMessage[] =
+    "sfqpsolv: the host's record has fewer ports than the block declared";
 
 }  // namespace
 
 void mdlOutputs(SimStruct* S, int) {
   if (ssGetNumInputPorts(S) < kBlockInputPorts || ssGetNumOutputPorts(S) < kBlockOutputPorts) {
-    ssSetErrorStatus(S, kSignalsMissingMessage);
+    ssSetErrorStatus(S, kPortsMissingMessage);
     return;
   }
   const void* inputs[kBlockInputPorts];
