@@ -1,11 +1,10 @@
-// Processors other than x86-64 have the portable build alone: solve_qp runs it
-// directly, with no table to choose from.
+// Processors other than x86-64 have the portable build alone: it is always the
+// active one.
 #include "solver/instruction_set.h"
-#include "solver/solve_qp.h"
 
 namespace sfqp {
 
-// The build's table (solver/arithmetic.cpp), for the tests that compare builds.
+// The build's table (solver/arithmetic.cpp).
 inline namespace portable {
 extern const Arithmetic kArithmetic;
 }
@@ -30,8 +29,8 @@ bool use_instruction_set(InstructionSet) {
   return true;
 }
 
-std::int32_t solve_qp() {
-  return interior_point_solve();
+const Arithmetic& active_arithmetic() {
+  return portable::kArithmetic;
 }
 
 }  // namespace sfqp

@@ -1,4 +1,4 @@
-#include "solver/solve_qp.h"
+#include "solver/interior_point.h"
 
 #include <cmath>
 
@@ -232,7 +232,7 @@ void affine_rhs() {
 // Centering corrector from the affine direction in workspace.direction: sigma
 // is the cube of the ratio of the gaps after and before the affine step, mu the
 // gap over the 32 inequalities. gap is the duality gap of the current iterate.
-static void corrector_rhs_with_gap(double gap) {
+static void corrector_rhs(double gap) {
   const double alpha_affine = step_to_boundary(1.0);
   const Lanes alpha = splat(alpha_affine);
   double gap_affine = 0.0;
@@ -256,10 +256,6 @@ static void corrector_rhs_with_gap(double gap) {
   }
 }
 
-void corrector_rhs() {
-  corrector_rhs_with_gap(duality_gap());
-}
-
 // The iterations, at most limit of them; returns how many ran.
 static std::int32_t iterate(std::int32_t limit) {
   for (std::int32_t k = 0; k < limit; ++k) {
@@ -277,7 +273,7 @@ static std::int32_t iterate(std::int32_t limit) {
     kkt_refine_filled(workspace.kkt_rhs, workspace.direction);
 
     // The gap of the iterate: computed after the previous step, or here.
-    corrector_rhs_with_gap(k == 0 ? duality_gap() : workspace.gap);
+    corrector_rhs(k == 0 ? duality_gap() : workspace.gap);
     kkt_solve_filled(workspace.kkt_rhs, workspace.corrector_direction);
     kkt_refine_filled(workspace.kkt_rhs, workspace.corrector_direction);
 
