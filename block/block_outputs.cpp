@@ -3,8 +3,8 @@
 // host's signal buffer.
 #include "block/block_methods.h"
 #include "solver/block_problem.h"
+#include "solver/output_step.h"
 #include "solver/records.h"
-#include "solver/solve_qp.h"
 
 namespace sfqp::block {
 
@@ -43,38 +43,13 @@ void mdlOutputs(SimStruct* S, int) {
              static_cast<double*>(output2));
 }
 
-// Output 2 is declared and passed along but never read or written.
+// The step itself is the core's (solver/output_step.h), which embeddings without
+// a host run too; output 2 is declared and passed along but never read or
+// written.
 void block_step(const double* input1, const double* input2, const double* input3,
                 const double* input4, const double* input5, double* output1, double*) {
-  set_default_settings();
-  bind_views();
-  solver_settings.print_progress = 0;
-
-  // Column-major in both places: no transposition.
-  for (int k = 0; k < kCouplingCount; ++k) {
-    problem_data.coupling[k] = input1[k];
-  }
-  problem_data.target[0] = *input2;
-  problem_data.target[1] = *input3;
-  problem_data.target[2] = *input4;
-  problem_data.target[3] = *input5;
-  for (double& weight : problem_data.effort_weight) {
-    weight = kBlockEffortWeight;
-  }
-  for (double& weight : problem_data.error_weight) {
-    weight = kBlockErrorWeight;
-  }
-
-  const std::int32_t iterations = solve_qp();
-  if (iterations > kBlockIterationBudget) {
-    for (int k = 0; k < kEffortCount; ++k) {
-      output1[k] = 0.0;
-    }
-    return;
-  }
-  for (int k = 0; k < kEffortCount; ++k) {
-    output1[k] = solution.u[k];
-  }
+  const double target[kEqualityCount] = {*input2, *input3, *input4, *input5};
+  solve_block_problem(input1, target, output1);
 }
 
 }  // namespace sfqp::block

@@ -10,7 +10,27 @@
 # blocks). Every lane is an ordinary rounded double operation and
 # -ffp-contract=off (sfqp_float) keeps the compiler from fusing the
 # multiply-adds v3 and v4 offer, so all builds give the same bits.
-set(SFQP_VECTOR_INSTRUCTION_SETS x86_64_v3 x86_64_v4)
+#
+# Other processors have the portable build alone (solver/instruction_set_portable.cpp):
+# the same generic vectors in the target's own registers (NEON pairs on aarch64,
+# single doubles on a Cortex-M FPU), again one rounding per lane.
+#
+# SFQP_PROCESSOR names the target for the checks that read its instructions:
+# x86_64, aarch64 or arm.
+if(CMAKE_SYSTEM_PROCESSOR MATCHES "^(x86_64|AMD64|amd64)$")
+  set(SFQP_PROCESSOR x86_64)
+elseif(CMAKE_SYSTEM_PROCESSOR MATCHES "^(aarch64|arm64|ARM64)$")
+  set(SFQP_PROCESSOR aarch64)
+else()
+  set(SFQP_PROCESSOR arm)
+endif()
+if(SFQP_PROCESSOR STREQUAL "x86_64")
+  set(SFQP_PROCESSOR_FAMILY x86_64)
+  set(SFQP_VECTOR_INSTRUCTION_SETS x86_64_v3 x86_64_v4)
+else()
+  set(SFQP_PROCESSOR_FAMILY portable)
+  set(SFQP_VECTOR_INSTRUCTION_SETS)
+endif()
 
 # For every build: GCC's scheduler before register allocation, which its x86
 # targets leave off, interleaves the kernels' independent rows and shortens

@@ -9,5 +9,9 @@
 #pragma once
 
 #ifndef SFQP_INSTRUCTION_SET
+#if defined(__x86_64__)
 #define SFQP_INSTRUCTION_SET x86_64
+#else
+#define SFQP_INSTRUCTION_SET portable
+#endif
 #endif

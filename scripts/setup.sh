@@ -12,6 +12,9 @@ packages=(
   python3-matplotlib
   octave octave-dev
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 googletest wine wine64
+  g++-aarch64-linux-gnu qemu-user  # the aarch64 build, its tests under qemu-user
+  # The bare-metal Cortex-M7 build and its firmware under qemu-system-arm.
+  gcc-arm-none-eabi libnewlib-arm-none-eabi libstdc++-arm-none-eabi-newlib qemu-system-arm
 )
 
 missing=()

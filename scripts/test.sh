@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Runs every test suite from a fresh machine: installs what is missing, then
 # builds and tests the release and sanitizer builds (the Octave suites run in
-# both) and the Windows build, whose tests run under wine.
+# both), the installed tree, the Windows build, whose tests run under wine, the
+# aarch64 build under qemu-user and the Cortex-M7 firmware under qemu-system-arm.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -17,6 +18,11 @@ for preset in release sanitize; do
   ctest --preset "$preset"
 done
 
+# The release build installed in a temporary prefix: a consumer built with
+# find_package gives the tool's bits; the installed tool finds its module.
+echo "== install and a consumer of the package"
+scripts/check-install.sh build/release
+
 # The fuzz targets, each run briefly (SFQP_FUZZ_SECONDS, 30 s by default) from
 # its committed corpus; scripts/fuzz-long.sh runs them for longer.
 echo "== fuzz build"
@@ -31,6 +37,16 @@ cmake/toolchains/wine-run.sh --prepare
 cmake --preset windows
 cmake --build --preset windows
 ctest --preset windows
+
+echo "== aarch64 build (tests under qemu-user)"
+cmake --preset aarch64
+cmake --build --preset aarch64
+ctest --preset aarch64
+
+echo "== cortex-m7 build (the golden firmware under qemu-system-arm)"
+cmake --preset cortex-m7
+cmake --build --preset cortex-m7
+ctest --preset cortex-m7
 
 # The golden results, byte for byte, from g++ -O0, -O2, -O3 -march=native and
 # clang++ -O2 (build/bits-*).

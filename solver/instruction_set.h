@@ -9,6 +9,7 @@
 
 namespace sfqp {
 
+#if defined(__x86_64__)
 enum class InstructionSet {
   x86_64,     // the x86-64 baseline: two doubles per SSE2 register
   x86_64_v3,  // x86-64-v3: four doubles per AVX2 register
@@ -18,6 +19,16 @@ enum class InstructionSet {
 // Oldest first.
 inline constexpr InstructionSet kInstructionSets[] = {
     InstructionSet::x86_64, InstructionSet::x86_64_v3, InstructionSet::x86_64_v4};
+#else
+// Other processors (aarch64, Cortex-M) run one build: the compiler's generic
+// vectors in whatever registers the target has (NEON pairs on aarch64, single
+// doubles on a Cortex-M FPU), every lane rounded on its own.
+enum class InstructionSet {
+  portable,
+};
+
+inline constexpr InstructionSet kInstructionSets[] = {InstructionSet::portable};
+#endif
 
 // One build's entry points, for the tests and benchmarks that compare builds.
 struct Arithmetic {
@@ -38,7 +49,8 @@ struct Arithmetic {
 
 const Arithmetic& arithmetic(InstructionSet set);
 
-// The names -march gives them: "x86-64", "x86-64-v3" and "x86-64-v4".
+// The names -march gives them: "x86-64", "x86-64-v3" and "x86-64-v4"; elsewhere
+// "portable".
 std::string_view instruction_set_name(InstructionSet set);
 std::optional<InstructionSet> instruction_set_named(std::string_view name);
 

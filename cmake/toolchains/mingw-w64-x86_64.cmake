@@ -33,6 +33,7 @@ if(NOT DEFINED CMAKE_RUNTIME_OUTPUT_DIRECTORY)
   set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
 endif()
 
-# Debian packages GoogleTest, nlohmann json and CLI11 for Linux only; this file,
-# run right after project(), provides them to the Windows build.
+# Debian packages GoogleTest, nlohmann json and CLI11 for the machine's own
+# architecture only; this file, run right after project(), provides them to the
+# Windows build.
 set(CMAKE_PROJECT_sfqpsolv_INCLUDE ${CMAKE_CURRENT_LIST_DIR}/mingw-w64-dependencies.cmake)

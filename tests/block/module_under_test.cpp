@@ -35,7 +35,8 @@ namespace {
 
 std::map<std::string, std::uintptr_t> static_symbols(const std::string& file) {
   std::map<std::string, std::uintptr_t> symbols;
-  const std::string command = "nm --defined-only '" + file + "' 2>/dev/null";
+  const std::string command =
+      std::string("'") + SFQP_NM + "' --defined-only '" + file + "' 2>/dev/null";
   FILE* pipe = popen(command.c_str(), "r");
   if (pipe == nullptr) {
     return symbols;

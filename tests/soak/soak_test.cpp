@@ -20,8 +20,13 @@ TEST(Soak, TwoBlocksDriftingForTenThousandSteps) {
   EXPECT_GT(report.samples, 2 * options.steps / options.sample_every);
   EXPECT_LT(report.zero_outputs, report.steps) << "the scenario is mostly solvable";
   EXPECT_EQ(report.allocations_after_first_step, 0u);
+#if !defined(SFQP_UNDER_EMULATOR)
+  // Under an emulator (qemu-user) resident memory also holds the emulator's
+  // translated code, which grows as new paths run; the allocation count above
+  // is what holds there.
   EXPECT_LE(report.rss_at_end_kib - report.rss_after_first_step_kib, 1024);
   EXPECT_LE(report.rss_at_end_kib - report.rss_after_tenth_kib, 256);
+#endif
 }
 
 }  // namespace

@@ -29,15 +29,16 @@ std::string read_file(const std::filesystem::path& path) {
   return text.str();
 }
 
-// Runs "sfqp <arguments>" through the shell with input on standard input.
+// Runs "sfqp <arguments>" through the shell with input on standard input (in a
+// cross build, through its emulator).
 Outcome run_sfqp(const std::string& arguments, const std::string& input = "") {
   const auto dir =
       std::filesystem::path(::testing::TempDir()) / ("sfqp_process_" + std::to_string(::getpid()));
   std::filesystem::create_directories(dir);
   std::ofstream(dir / "in") << input;
-  const std::string command = std::string("'") + SFQP_TOOL + "' " + arguments + " <'" +
-                              (dir / "in").string() + "' >'" + (dir / "out").string() + "' 2>'" +
-                              (dir / "err").string() + "'";
+  const std::string command = std::string(SFQP_TOOL_EMULATOR) + " '" + SFQP_TOOL + "' " +
+                              arguments + " <'" + (dir / "in").string() + "' >'" +
+                              (dir / "out").string() + "' 2>'" + (dir / "err").string() + "'";
   const int status = std::system(command.c_str());
   Outcome outcome{WIFEXITED(status) ? WEXITSTATUS(status) : -1, read_file(dir / "out"),
                   read_file(dir / "err")};

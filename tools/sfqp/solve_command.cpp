@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <variant>
+#include <vector>
 
 #include "api/core_api.h"
 #include "solver/instruction_set.h"
@@ -55,10 +56,20 @@ constexpr const char* kFormatHelp =
     "A malformed line is reported on standard error as <file>:<line>: <what is wrong>;\n"
     "the other lines are still answered and the exit code is 1.";
 
+// The builds this tool holds: x86-64, x86-64-v3 and x86-64-v4 on x86-64 processors,
+// portable elsewhere.
+std::vector<std::string> instruction_set_names() {
+  std::vector<std::string> names;
+  for (const InstructionSet set : kInstructionSets) {
+    names.emplace_back(instruction_set_name(set));
+  }
+  return names;
+}
+
 constexpr const char* kInstructionSetHelp =
-    "run the solver's arithmetic built for this instruction set, x86-64, x86-64-v3 or "
-    "x86-64-v4 "
-    "(default: the newest this processor runs); every build gives the same bits";
+    "run the solver's arithmetic built for this instruction set (x86-64, x86-64-v3 or "
+    "x86-64-v4 on x86-64; default: the newest this processor runs); every build gives the "
+    "same bits";
 
 // Makes the solver run the build for name, or ends the command when this
 // processor cannot run it.
@@ -120,7 +131,7 @@ void register_solve_command(CLI::App& app) {
   solve->add_option("file", *input, "JSON Lines problems; - or absent: standard input");
   solve->add_flag("--exact", *exact, "write every double as a C99 hexadecimal float (%a)");
   solve->add_option("--instruction-set", *instruction_set, kInstructionSetHelp)
-      ->check(CLI::IsMember({"x86-64", "x86-64-v3", "x86-64-v4"}));
+      ->check(CLI::IsMember(instruction_set_names()));
   solve->callback([input, exact, instruction_set] {
     if (!instruction_set->empty()) {
       use_instruction_set_named(*instruction_set);

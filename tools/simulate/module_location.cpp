@@ -31,8 +31,16 @@ std::optional<std::filesystem::path> default_module() {
   if (!tool) {
     return std::nullopt;
   }
-  // SFQP_MODULE_FROM_TOOL: the module's path relative to the tool's directory.
-  return (tool->parent_path() / SFQP_MODULE_FROM_TOOL).lexically_normal();
+  // The module's path relative to the tool's directory: SFQP_MODULE_FROM_TOOL
+  // in the build tree, SFQP_INSTALLED_MODULE_FROM_TOOL where `cmake --install`
+  // puts the two.
+  const auto built = (tool->parent_path() / SFQP_MODULE_FROM_TOOL).lexically_normal();
+  const auto installed = (tool->parent_path() / SFQP_INSTALLED_MODULE_FROM_TOOL).lexically_normal();
+  std::error_code error;
+  if (!std::filesystem::exists(built, error) && std::filesystem::exists(installed, error)) {
+    return installed;
+  }
+  return built;
 }
 
 }  // namespace sfqp::simulate

@@ -1,0 +1,157 @@
+// The test firmware: every golden problem solved on the Cortex-M7, every value
+// compared with the golden results to the bit, and the stack depth of one
+// step measured. Prints a line per difference (both 64-bit patterns in
+// hexadecimal: newlib's printf has no %a) and exits with 0 only when every
+// problem matches.
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+
+#include "firmware/golden_cases.h"
+#include "firmware/semihosting.h"
+#include "firmware/stack_depth.h"
+#include "solver/block_problem.h"
+#include "solver/output_step.h"
+#include "solver/records.h"
+#include "solver/solve_qp.h"
+
+namespace sfqp::firmware {
+namespace {
+
+std::uint64_t bits_of(double value) {
+  std::uint64_t bits;
+  std::memcpy(&bits, &value, sizeof bits);
+  return bits;
+}
+
+// Counts and reports the differences between two arrays of doubles (any NaN
+// equals any NaN).
+int count_differences(const GoldenCase& golden, const char* field, const double* expected,
+                      const double* actual, int count) {
+  int differences = 0;
+  for (int k = 0; k < count; ++k) {
+    const bool both_nan = std::isnan(expected[k]) && std::isnan(actual[k]);
+    if (bits_of(expected[k]) == bits_of(actual[k]) || both_nan) {
+      continue;
+    }
+    ++differences;
+    write_text(golden.name);
+    write_text(": ");
+    write_text(field);
+    write_text("[");
+    write_decimal(k);
+    write_text("]: expected ");
+    write_hex(bits_of(expected[k]));
+    write_text(", got ");
+    write_hex(bits_of(actual[k]));
+    write_text("\n");
+  }
+  return differences;
+}
+
+int count_difference(const GoldenCase& golden, const char* field, std::int64_t expected,
+                     std::int64_t actual) {
+  if (expected == actual) {
+    return 0;
+  }
+  write_text(golden.name);
+  write_text(": ");
+  write_text(field);
+  write_text(": expected ");
+  write_decimal(expected);
+  write_text(", got ");
+  write_decimal(actual);
+  write_text("\n");
+  return 1;
+}
+
+// As a fresh solve of the problem: zeroed records, then the problem's settings
+// (the block's when it has none), data and weights.
+std::int32_t solve_as_given(const GoldenCase& golden) {
+  std::memset(&problem_data, 0, sizeof problem_data);
+  std::memset(&workspace, 0, sizeof workspace);
+  std::memset(&solution, 0, sizeof solution);
+  set_default_settings();
+  if (golden.settings != nullptr) {
+    golden.settings(solver_settings);
+  } else {
+    solver_settings.print_progress = 0;
+  }
+  bind_views();
+  std::memcpy(problem_data.coupling, golden.coupling, sizeof problem_data.coupling);
+  std::memcpy(problem_data.target, golden.target, sizeof problem_data.target);
+  for (int k = 0; k < kErrorCount; ++k) {
+    problem_data.error_weight[k] =
+        golden.error_weight != nullptr ? golden.error_weight[k] : kBlockErrorWeight;
+  }
+  for (int k = 0; k < kEffortCount; ++k) {
+    problem_data.effort_weight[k] =
+        golden.effort_weight != nullptr ? golden.effort_weight[k] : kBlockEffortWeight;
+  }
+  return solve_qp();
+}
+
+int check_solve(const GoldenCase& golden) {
+  const std::int32_t iterations = solve_as_given(golden);
+  int differences = count_difference(golden, "iterations", golden.iterations, iterations);
+  differences += count_difference(golden, "converged", golden.converged, workspace.converged);
+  differences += count_differences(golden, "u", golden.u, solution.u, kEffortCount);
+  differences += count_differences(golden, "e", golden.e, &workspace.x[kStackX], kErrorCount);
+  differences += count_differences(golden, "y", golden.y, workspace.y, kEqualityCount);
+  differences += count_differences(golden, "s", golden.s, workspace.s, kInequalityCount);
+  differences += count_differences(golden, "z", golden.z, workspace.z, kInequalityCount);
+  if (golden.objv_current) {
+    differences += count_differences(golden, "objv", &golden.objv, &workspace.objv, 1);
+  }
+  differences += count_differences(golden, "gap", &golden.gap, &workspace.gap, 1);
+  differences += count_differences(golden, "eq_residual_sq", &golden.eq_residual_sq,
+                                   &workspace.eq_residual_sq, 1);
+  differences += count_differences(golden, "ineq_residual_sq", &golden.ineq_residual_sq,
+                                   &workspace.ineq_residual_sq, 1);
+  return differences;
+}
+
+// The embedding entry on the block's problems: its 16 outputs are the block's
+// output 1, u or the zeros past the iteration budget.
+int check_step(const GoldenCase& golden, std::size_t& deepest_stack) {
+  double inputs[kStepInputCount];
+  std::memcpy(inputs, golden.coupling, sizeof golden.coupling);
+  std::memcpy(inputs + kCouplingCount, golden.target, sizeof golden.target);
+  double outputs[kStepOutputCount];
+  const std::size_t depth = stack_depth_of(embedded_step, inputs, outputs);
+  deepest_stack = depth > deepest_stack ? depth : deepest_stack;
+  return count_differences(golden, "output1", golden.output1, outputs, kStepOutputCount);
+}
+
+}  // namespace
+
+int run() {
+  int differences = 0;
+  int steps = 0;
+  std::size_t deepest_stack = 0;
+  for (int n = 0; n < kGoldenCaseCount; ++n) {
+    const GoldenCase& golden = kGoldenCases[n];
+    differences += check_solve(golden);
+    if (golden.settings == nullptr && golden.error_weight == nullptr &&
+        golden.effort_weight == nullptr) {
+      differences += check_step(golden, deepest_stack);
+      ++steps;
+    }
+  }
+  write_text("golden problems: ");
+  write_decimal(kGoldenCaseCount);
+  write_text(" solved, ");
+  write_decimal(steps);
+  write_text(" through the embedding entry; differences: ");
+  write_decimal(differences);
+  write_text("\nstack of one step: ");
+  write_decimal(static_cast<std::int64_t>(deepest_stack));
+  write_text(" bytes at most\n");
+  if (deepest_stack > kStepStackLimit) {
+    write_text("the step needs more stack than its limit\n");
+    return 1;
+  }
+  return differences == 0 ? 0 : 1;
+}
+
+}  // namespace sfqp::firmware

@@ -1,0 +1,21 @@
+// How deep one step goes into the stack, measured on the running processor:
+// the free stack below the caller is painted with a pattern, the step runs,
+// and the lowest word it changed gives its depth.
+#pragma once
+
+#include <cstddef>
+
+namespace sfqp::firmware {
+
+// The most stack one step may take before the firmware fails. The goal is 2 KB;
+// the kernels' lanes of four doubles, held in arrays across the factorisation,
+// spill on this FPU's sixteen double registers, and a step takes 6.1 KB today.
+// This limit catches growth beyond that.
+inline constexpr std::size_t kStepStackLimit = 7 * 1024;
+
+// Runs step(inputs, outputs) and returns the bytes of stack it used, the call
+// itself included. Measures up to 16 KB.
+std::size_t stack_depth_of(void (*step)(const double*, double*), const double* inputs,
+                           double* outputs);
+
+}  // namespace sfqp::firmware
