@@ -287,14 +287,18 @@ void OutputFiles::finish_writing() {
 
 void OutputFiles::commit() {
   finish_writing();
+  // Every output must be there before the first replaces its destination.
+  for (const auto& entry : entries_) {
+    std::error_code error;
+    if (entry->destination && !fs::exists(entry->temporary, error)) {
+      throw OutputError(entry->destination->string() + ": was not written");
+    }
+  }
   for (auto& entry : entries_) {
     if (!entry->destination) {
       continue;
     }
     std::error_code error;
-    if (!fs::exists(entry->temporary, error)) {
-      throw OutputError(entry->destination->string() + ": was not written");
-    }
     fs::rename(entry->temporary, *entry->destination, error);
     if (error) {
       throw OutputError(entry->destination->string() +
