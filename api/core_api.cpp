@@ -5,7 +5,7 @@
 #include <cstring>
 #include <mutex>
 
-#include "host/runtime/console.h"
+#include "solver/console_sink.h"
 #include "solver/solve_qp.h"
 
 namespace sfqp::api {
@@ -18,6 +18,51 @@ template <std::size_t N>
 void copy_out(std::array<double, N>& to, const double* from) {
   std::memcpy(to.data(), from, N * sizeof(double));
 }
+
+void write_to_standard_output(void* /*context*/, const char* text, std::size_t length) {
+  std::fwrite(text, 1, length, stdout);
+}
+
+// Captured text, kept to kMaxConsoleBytes so that a chatty solve cannot take
+// all the memory; what comes after is dropped and noted.
+struct Capture {
+  std::string& text;
+  bool cut = false;
+};
+
+void append_to_string(void* context, const char* text, std::size_t length) {
+  auto& capture = *static_cast<Capture*>(context);
+  const std::size_t room = kMaxConsoleBytes - capture.text.size();
+  capture.cut = capture.cut || length > room;
+  capture.text.append(text, length < room ? length : room);
+}
+
+// Points the core's console where the problem asks for the length of a solve.
+class ConsoleBinding {
+ public:
+  ConsoleBinding(const Problem& problem, std::string& captured)
+      : saved_(console_sink()), capture_{captured} {
+    if (problem.capture_console) {
+      set_console_sink({append_to_string, &capture_});
+    } else if (problem.console_sink.write != nullptr) {
+      set_console_sink(problem.console_sink);
+    } else {
+      set_console_sink({write_to_standard_output, nullptr});
+    }
+  }
+  ~ConsoleBinding() {
+    set_console_sink(saved_);
+    if (capture_.cut) {
+      capture_.text += kConsoleCutNote;
+    }
+  }
+  ConsoleBinding(const ConsoleBinding&) = delete;
+  ConsoleBinding& operator=(const ConsoleBinding&) = delete;
+
+ private:
+  ConsoleSink saved_;
+  Capture capture_;
+};
 
 // Converts value when it is a whole number from low to high (within int32).
 // The range test comes first: converting a double outside int32 is undefined.
@@ -149,16 +194,10 @@ Result solve(const Problem& problem) {
   std::memset(&solution, 0, sizeof solution);
   load_records(problem);
 
-  if (problem.capture_console) {
-    host::begin_console_capture(kMaxConsoleBytes);
-  }
   Result result;
-  result.iterations = solve_qp();
-  if (problem.capture_console) {
-    result.console = host::end_console_capture();
-    if (host::console_capture_was_cut()) {
-      result.console += kConsoleCutNote;
-    }
+  {
+    const ConsoleBinding console(problem, result.console);
+    result.iterations = solve_qp();
   }
 
   result.converged = workspace.converged != 0;
