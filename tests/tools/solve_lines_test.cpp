@@ -8,6 +8,7 @@
 
 #include <sstream>
 
+#include "api/core_api.h"
 #include "tests/support/bits.h"
 #include "tests/support/problems_file.h"
 #include "tools/problems/problem_generator.h"
@@ -151,6 +152,18 @@ TEST(SolveLines, ALineLongerThanTheBoundIsSkippedUnreadAndTheNextAnswered) {
             "skipped\n");
   ASSERT_EQ(solved.results.size(), 1u);
   EXPECT_EQ(solved.results[0]["name"], "after");
+}
+
+// At the bounds of its settings, with every print on, one line still returns
+// a bounded console text: cut at 1 MiB with a note.
+TEST(SolveLines, TheMostChattySolveReturnsABoundedConsole) {
+  const Solved solved = solve_text(
+      problem(", \"settings\": {\"iteration_limit\": 1000, \"refinement_passes\": 100, "
+              "\"residual_tolerance\": 0, \"gap_tolerance\": 0, \"print_refinement\": 1}"));
+  ASSERT_EQ(solved.results.size(), 1u);
+  const std::string console = solved.results[0]["console"];
+  EXPECT_EQ(console.size(), api::kMaxConsoleBytes + api::kConsoleCutNote.size());
+  EXPECT_EQ(console.substr(api::kMaxConsoleBytes), api::kConsoleCutNote);
 }
 
 TEST(SolveLines, GoodInputSucceedsAndSkipsBlankLines) {
