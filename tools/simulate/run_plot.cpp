@@ -6,39 +6,33 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
-#include <vector>
 
 extern char** environ;
 #endif
+
+#include <cstdio>
 
 namespace sfqp::simulate {
 
 #if defined(_WIN32)
 
-std::optional<std::string> draw_plot(const PlotRequest&) {
+std::optional<std::string> run_plot_script(const char*, const std::vector<std::string>&) {
   return std::string("--plot needs ") + kPlotPython +
          " with python3-matplotlib: run the Linux build of the tool";
 }
 
 #else
 
-std::optional<std::string> draw_plot(const PlotRequest& request) {
+std::optional<std::string> run_plot_script(const char* script,
+                                           const std::vector<std::string>& script_arguments) {
   if (access(kPlotPython, X_OK) != 0) {
     return std::string("--plot needs ") + kPlotPython +
            " with python3-matplotlib (scripts/setup.sh installs it)";
   }
   // No shell: every argument reaches the script as it is.
-  std::vector<std::string> arguments = {
-      kPlotPython,          "-c",      kPlotScript,   request.run.string(),
-      request.png.string(), "--title", request.title, "--labels"};
-  arguments.insert(arguments.end(), request.labels.begin(), request.labels.end());
-  for (const auto& [time, label] : request.marks) {
-    char seconds[32];
-    std::snprintf(seconds, sizeof seconds, "%.17g", time);
-    arguments.insert(arguments.end(), {"--mark", seconds, label});
-  }
+  std::vector<std::string> arguments = {kPlotPython, "-c", script};
+  arguments.insert(arguments.end(), script_arguments.begin(), script_arguments.end());
   std::vector<char*> argv;
   for (auto& argument : arguments) {
     argv.push_back(argument.data());
@@ -63,5 +57,17 @@ std::optional<std::string> draw_plot(const PlotRequest& request) {
 }
 
 #endif
+
+std::optional<std::string> draw_plot(const PlotRequest& request) {
+  std::vector<std::string> arguments = {request.run.string(), request.png.string(), "--title",
+                                        request.title, "--labels"};
+  arguments.insert(arguments.end(), request.labels.begin(), request.labels.end());
+  for (const auto& [time, label] : request.marks) {
+    char seconds[32];
+    std::snprintf(seconds, sizeof seconds, "%.17g", time);
+    arguments.insert(arguments.end(), {"--mark", seconds, label});
+  }
+  return run_plot_script(kPlotScript, arguments);
+}
 
 }  // namespace sfqp::simulate

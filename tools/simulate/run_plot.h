@@ -29,4 +29,9 @@ struct PlotRequest {
 // Runs the script; returns what went wrong, or nothing when the picture is written.
 std::optional<std::string> draw_plot(const PlotRequest& request);
 
+// Runs a plotting script (its text) under kPlotPython with arguments, without a
+// shell; returns what went wrong, or nothing when it succeeded.
+std::optional<std::string> run_plot_script(const char* script,
+                                           const std::vector<std::string>& arguments);
+
 }  // namespace sfqp::simulate

@@ -83,8 +83,11 @@ RunSource load_source(const SimulateOptions& options) {
     RunSource source{scenario_inputs(*scenario),
                      scenario->period,
                      "scenario " + std::string(scenario->name),
-                     {"thrust [N]", "roll [N m]", "pitch [N m]", "yaw [N m]"},
+                     {},
                      {}};
+    for (std::size_t i = 0; i < kEqualityCount; ++i) {
+      source.labels[i] = std::string(kDemandNames[i]) + " [" + std::string(kDemandUnits[i]) + "]";
+    }
     for (const ScenarioEvent& event : scenario->events) {
       source.marks.emplace_back(event.time, std::string(event.label));
     }

@@ -1,0 +1,220 @@
+#include "tools/envelope/envelope_command.h"
+
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <memory>
+#include <optional>
+#include <string>
+#include <system_error>
+#include <variant>
+
+#include "tools/envelope/envelope_help.h"
+#include "tools/envelope/envelope_plot.h"
+#include "tools/envelope/envelope_summary.h"
+#include "tools/envelope/envelope_writer.h"
+#include "tools/envelope/parallel_sweep.h"
+#include "tools/sfqp/command.h"
+#include "tools/simulate/file_format.h"
+#include "tools/simulate/partial_file.h"
+#include "tools/simulate/progress_bar.h"
+#include "tools/simulate/scenarios.h"
+
+namespace sfqp::tool {
+
+namespace {
+
+using namespace sfqp::envelope;
+namespace fs = std::filesystem;
+
+struct EnvelopeOptions {
+  std::string vehicle{simulate::kDefaultScenario};
+  std::string problem;
+  std::string x;
+  std::string y;
+  std::string output;
+  std::string summary;
+  std::string plot;
+  unsigned jobs = available_processors();
+  bool exact = false;
+  bool quiet = false;
+};
+
+[[noreturn]] void fail(const std::string& message, ExitCode code = exit_bad_input) {
+  std::cerr << "sfqp envelope: " << message << '\n';
+  finish_with(code);
+}
+
+Vehicle load_vehicle(const EnvelopeOptions& options) {
+  std::variant<Vehicle, std::string> loaded;
+  if (options.problem.empty()) {
+    loaded = scenario_vehicle(options.vehicle);
+  } else {
+    std::ifstream file;
+    if (fs::is_directory(options.problem)) {
+      errno = EISDIR;
+    } else {
+      file.open(options.problem);
+    }
+    if (!file.is_open()) {
+      fail("cannot open " + options.problem + ": " + std::strerror(errno));
+    }
+    loaded = problem_vehicle(file, options.problem);
+  }
+  if (const auto* error = std::get_if<std::string>(&loaded)) {
+    fail(*error + " (nothing was solved or written)");
+  }
+  return std::get<Vehicle>(loaded);
+}
+
+Grid make_grid(const EnvelopeOptions& options, const Vehicle& vehicle) {
+  Grid grid;
+  grid.base = vehicle.base;
+  grid.x = std::get<Axis>(parse_axis(options.x));
+  if (!options.y.empty()) {
+    grid.y = std::get<Axis>(parse_axis(options.y));
+    if (grid.y->entry == grid.x.entry) {
+      fail("--x and --y sweep the same demand entry; choose two different ones", exit_bad_usage);
+    }
+  }
+  return grid;
+}
+
+// A file of this run's own, removed however the run ends.
+struct ScratchFile {
+  fs::path path =
+      fs::temp_directory_path() /
+      ("sfqp-envelope-" +
+       std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()) + ".csv");
+  ~ScratchFile() {
+    std::error_code ignored;
+    fs::remove(path, ignored);
+  }
+};
+
+void write_rows(const fs::path& path, const Grid& grid, std::span<const PointResult> results,
+                simulate::FileFormat format, bool exact) {
+  simulate::PartialFile file(path);
+  write_envelope_rows(grid, results, format, exact,
+                      [&](std::string_view text) { file.write(text); });
+  file.commit();
+}
+
+void run_envelope(const EnvelopeOptions& options) {
+  const Vehicle vehicle = load_vehicle(options);
+  const Grid grid = make_grid(options, vehicle);
+  const PointSolver solver(vehicle.coupling);
+  const std::vector<Demand> demands = sweep_demands(grid);
+
+  std::vector<PointResult> results;
+  {
+    simulate::ProgressBar progress(demands.size(), !options.quiet, stderr, "points");
+    results = solve_points(solver, demands, options.jobs, [&](std::size_t done) {
+      // The bar looks at the clock on multiples of 64 only.
+      progress.update(done - done % 64);
+    });
+  }
+
+  const EnvelopeSummary summary = summarise(vehicle, grid, solver.tolerance(), results);
+  if (!options.output.empty()) {
+    write_rows(options.output, grid, results, *simulate::format_of(options.output), options.exact);
+  }
+  if (!options.summary.empty()) {
+    simulate::write_whole_file(options.summary, summary_json(summary, vehicle).dump(2) + "\n");
+  }
+  if (!options.plot.empty()) {
+    const ScratchFile rows;
+    write_rows(rows.path, grid, results, simulate::FileFormat::csv, false);
+    EnvelopePlotRequest request{
+        rows.path, options.plot, "sfqp envelope: " + vehicle.description, {}, &grid};
+    for (std::size_t i = 0; i < kEqualityCount; ++i) {
+      request.labels[i] = demand_label(vehicle, i);
+    }
+    if (auto error = draw_envelope_plot(request)) {
+      fail(*error);
+    }
+  }
+  if (!options.quiet) {
+    std::cerr << summary_text(summary, vehicle);
+  }
+}
+
+std::string check_axis(const std::string& text) {
+  const auto parsed = parse_axis(text);
+  const auto* error = std::get_if<std::string>(&parsed);
+  return error ? *error + ", not \"" + text + "\"" : std::string();
+}
+
+std::string check_vehicle(const std::string& name) {
+  const auto found = scenario_vehicle(name);
+  const auto* error = std::get_if<std::string>(&found);
+  return error ? *error : std::string();
+}
+
+std::string check_output_name(const std::string& name) {
+  return simulate::format_of(name) ? std::string() : "must end in .csv or .jsonl: " + name;
+}
+
+std::string check_plot_name(const std::string& name) {
+  const std::string extension = fs::path(name).extension().string();
+  return extension == ".png" || extension == ".PNG" ? std::string() : "must end in .png: " + name;
+}
+
+}  // namespace
+
+void register_envelope_command(CLI::App& app) {
+  CLI::App* command = app.add_subcommand("envelope", kEnvelopeDescription);
+  command->footer(kEnvelopeFooter);
+  auto options = std::make_shared<EnvelopeOptions>();
+
+  auto* vehicle = command
+                      ->add_option("--vehicle", options->vehicle,
+                                   "a built-in scenario's vehicle and demand, SCENARIO[@SECONDS] "
+                                   "(default " +
+                                       std::string(simulate::kDefaultScenario) +
+                                       ": the 16-rotor vehicle at hover)")
+                      ->check(CLI::Validator(check_vehicle, ""))
+                      ->type_name("NAME");
+  command->add_option("--problem", options->problem, "one problem line of sfqp solve instead")
+      ->type_name("FILE")
+      ->excludes(vehicle);
+  command->add_option("--x", options->x, "the axis to sweep, e.g. roll:-60:60:121")
+      ->check(CLI::Validator(check_axis, ""))
+      ->type_name("AXIS:FROM:TO:COUNT")
+      ->required();
+  command->add_option("--y", options->y, "a second axis: a heat map over both")
+      ->check(CLI::Validator(check_axis, ""))
+      ->type_name("AXIS:FROM:TO:COUNT");
+  command->add_option("--output", options->output, "one row per point, .csv or .jsonl")
+      ->check(CLI::Validator(check_output_name, ""))
+      ->type_name("FILE");
+  command->add_flag("--exact", options->exact,
+                    "write every number of --output as a C99 hexadecimal float (%a)");
+  command->add_option("--summary", options->summary, "also write the summary as JSON to FILE")
+      ->type_name("FILE");
+  command->add_option("--plot", options->plot, "draw the envelope into FILE.png")
+      ->check(CLI::Validator(check_plot_name, ""))
+      ->type_name("FILE.png");
+  command
+      ->add_option("-j,--jobs", options->jobs,
+                   "solve on N processes (default: the machine's " +
+                       std::to_string(available_processors()) + ")")
+      ->check(CLI::Range(1u, 256u))
+      ->type_name("N");
+  command->add_flag("-q,--quiet", options->quiet, "no progress bar and no summary on stderr");
+
+  command->callback([options] {
+    try {
+      run_envelope(*options);
+    } catch (const CLI::Error&) {
+      throw;
+    } catch (const std::exception& error) {
+      fail(error.what());
+    }
+  });
+}
+
+}  // namespace sfqp::tool
