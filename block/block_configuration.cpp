@@ -29,6 +29,19 @@ constexpr DimsInfo_T kDynamicDimensions = {DYNAMICALLY_SIZED, DYNAMICALLY_SIZED,
 // outside the port array.
 constexpr char kNoSuchPortMessage[] = "sfqpsolv: port method called for a port the block lacks";
 
+// The output step reads and writes its ports as doubles: a host that sized a
+// buffer for another type would have it overrun, so any other type is refused.
+constexpr char kNotDoubleMessage[] = "sfqpsolv: the block's ports carry doubles (SS_DOUBLE) only";
+
+// Whether the ports can carry the proposed type; when not, says so.
+bool takes_data_type(SimStruct* S, int type) {
+  if (type != SS_DOUBLE) {
+    ssSetErrorStatus(S, kNotDoubleMessage);
+    return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 void mdlInitializeSizes(SimStruct* S) {
@@ -98,10 +111,14 @@ void mdlSetInputPortFrameData(SimStruct* S, int port, int frame) {
 }
 
 // Both data-type methods set port 1 whichever port the host names: the block
-// has one matrix port each way, and the scalars keep their declared type.
+// has one matrix port each way, and the scalars keep their declared type. The
+// only type either takes is double.
 void mdlSetInputPortDataType(SimStruct* S, int, int type) {
   if (ssGetNumInputPorts(S) < 1) {
     ssSetErrorStatus(S, kNoSuchPortMessage);
+    return;
+  }
+  if (!takes_data_type(S, type)) {
     return;
   }
   ssSetInputPortDataType(S, 0, type);
@@ -110,6 +127,9 @@ void mdlSetInputPortDataType(SimStruct* S, int, int type) {
 void mdlSetOutputPortDataType(SimStruct* S, int, int type) {
   if (ssGetNumOutputPorts(S) < 1) {
     ssSetErrorStatus(S, kNoSuchPortMessage);
+    return;
+  }
+  if (!takes_data_type(S, type)) {
     return;
   }
   ssSetOutputPortDataType(S, 0, type);

@@ -18,12 +18,14 @@ constexpr double kErrorWeight = 40000.0;
 constexpr std::int32_t kIterationBudget = 24;
 
 constexpr char kSignalsMissingMessage[] = "sfqpsolv: the host gave no port signal buffers";
+constexpr char kPortsMissingMessage[] =
+    "sfqpsolv: the host's record has fewer ports than the block declared";
 
 }  // namespace
 
 void mdlOutputs(SimStruct* S, int) {
   if (ssGetNumInputPorts(S) < kInputPorts || ssGetNumOutputPorts(S) < kOutputPorts) {
-    ssSetErrorStatus(S, kSignalsMissingMessage);
+    ssSetErrorStatus(S, kPortsMissingMessage);
     return;
   }
   const void* inputs[kInputPorts];

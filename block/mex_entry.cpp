@@ -7,8 +7,10 @@
 // Each argument is checked before it is read: its class, its shape, and that
 // any double turned into an integer has one.
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <optional>
 
 #include "block/block_methods.h"
 #include "block/int32_conversion.h"
@@ -56,25 +58,38 @@ std::optional<std::int32_t> method_code(int nrhs, const mxArray* prhs[]) {
   return int32_toward_zero(*code);
 }
 
-// The host's own record, when prhs[1] is the 3x1 handle the host passes: the
-// address in two signed 32-bit halves (low, high), then the record version.
-SimStruct* host_record(const mxArray* handle) {
+// Octave loads the module as a command-line function only: it has no
+// simulation host, so no caller there holds a block record, and an address
+// typed at its prompt must never be followed.
+#if defined(SFQP_OCTAVE_MEX)
+constexpr bool kHostHandsRecords = false;
+#else
+constexpr bool kHostHandsRecords = true;
+#endif
+
+// The address of the host's own record, when prhs[1] is the 3x1 handle the
+// host passes: the address in two signed 32-bit halves (low, high), then the
+// record version. A null address names no record.
+std::optional<std::uintptr_t> host_record_address(const mxArray* handle) {
   if (handle == nullptr || mxGetM(handle) != 3 || mxGetN(handle) < 1 || !mxIsDouble(handle)) {
-    return nullptr;
+    return std::nullopt;
   }
   const double* values = mxGetPr(handle);
   // Unordered (NaN) is not equal either.
   if (values == nullptr || !(values[2] >= kHostRecordVersion && values[2] <= kHostRecordVersion)) {
-    return nullptr;
+    return std::nullopt;
   }
   const std::optional<std::int32_t> low = int32_toward_zero(values[0]);
   const std::optional<std::int32_t> high = int32_toward_zero(values[1]);
   if (!low || !high) {
-    return nullptr;
+    return std::nullopt;
   }
   const std::uint64_t address = (std::uint64_t{static_cast<std::uint32_t>(*high)} << 32) |
                                 std::uint64_t{static_cast<std::uint32_t>(*low)};
-  return reinterpret_cast<SimStruct*>(static_cast<std::uintptr_t>(address));
+  if (address == 0) {
+    return std::nullopt;  // no record: the call builds its own
+  }
+  return static_cast<std::uintptr_t>(address);
 }
 
 void install_methods(SimStruct* S) {
@@ -151,8 +166,16 @@ void handle_mex_mode_call(int nlhs, mxArray* plhs[], int nrhs, const mxArray* pr
     return;
   }
 
-  SimStruct* S = host_record(prhs[1]);
-  if (S != nullptr) {
+  SimStruct* S = nullptr;
+  if (const std::optional<std::uintptr_t> address = host_record_address(prhs[1])) {
+    if (!kHostHandsRecords) {
+      raise(
+          "%s was given a block record handle, but Octave has no simulation host to own one: "
+          "pass [] as the second argument",
+          kIdentity);
+      return;
+    }
+    S = reinterpret_cast<SimStruct*>(*address);
     // Compared up to the model name's terminator, never past it.
     const char* name = ssGetModelName(S) != nullptr ? ssGetModelName(S) : "";
     if (std::strncmp(name, kBlockName, sizeof kBlockName) != 0) {

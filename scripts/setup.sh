@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
-# Installs what the project needs on a fresh Debian machine. Safe to run again:
-# it installs only what is missing.
+# Installs what the project needs on a fresh Debian 12 machine. Safe to run
+# again: it installs only what is missing. Installing takes root: run it as
+# root, or as a user who may use sudo; when nothing is missing it needs neither.
+# It changes nothing but the installed packages.
 set -euo pipefail
 
 packages=(
-  cmake ninja-build g++ clang clang-format valgrind
+  cmake ninja-build g++ clang clang-format valgrind git
   libclang-rt-dev  # clang's fuzzer and sanitizer runtimes, for the fuzz preset
   libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev libcli11-dev
   python3-matplotlib
@@ -19,14 +21,19 @@ for package in "${packages[@]}"; do
 done
 
 if ((${#missing[@]})); then
+  # sudo clears the environment, so the frontend setting goes through env.
+  as_root=()
+  if [ "$(id -u)" -ne 0 ]; then
+    if ! command -v sudo >/dev/null 2>&1; then
+      echo "setup: these packages are missing: ${missing[*]}" >&2
+      echo "setup: installing them needs root, and sudo is not installed:" \
+        "run scripts/setup.sh as root (or install them as root)" >&2
+      exit 1
+    fi
+    as_root=(sudo)
+  fi
   echo "setup: installing ${missing[*]}"
-  sudo_cmd=()
-  [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
-  "${sudo_cmd[@]}" apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends \
-    "${missing[@]}"
+  "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -qq
+  "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq \
+    --no-install-recommends "${missing[@]}"
 fi
-
-# The Windows build's tests run under wine; its prefix takes a while to create,
-# so it is made once here rather than by the first test.
-"$(dirname "$0")/../cmake/toolchains/wine-run.sh" --prepare

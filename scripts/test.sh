@@ -25,6 +25,9 @@ cmake --build --preset fuzz
 ctest --preset fuzz
 
 echo "== windows build (tests under wine)"
+# Wine's prefix takes a while to create, so it is made once here rather than by
+# the first test.
+cmake/toolchains/wine-run.sh --prepare
 cmake --preset windows
 cmake --build --preset windows
 ctest --preset windows

@@ -7,8 +7,9 @@ set -euo pipefail
 
 export WINEDEBUG=-all
 export WINEPREFIX="${WINEPREFIX:-/tmp/sfqp-wine-$(id -u)}"
-# No desktop integration, no Gecko or Mono installers: a console-only prefix.
-export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
+# No desktop integration (menu entries and file types in the user's home), no
+# Gecko or Mono installers: a console-only prefix that leaves nothing outside it.
+export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=;winemenubuilder.exe=d}"
 
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
   # Two tests starting at once must not both build the prefix.

@@ -1,6 +1,7 @@
 // One block in the engine: the host's record for it, its set-up and its calls.
 #include <cmath>
 #include <cstring>
+#include <utility>
 
 #include "block/simstruct.h"
 #include "host/engine/engine.h"
@@ -44,10 +45,19 @@ Record& record_of(SimStruct* S) {
   return record_of(S->regNumInputPorts.argument);
 }
 
+// What the host takes from a module before refusing: counts and sizes far
+// beyond any block's, so that a module that misbehaves gets an error rather
+// than the host's memory.
+constexpr int kMostPorts = 1024;
+constexpr int kMostSampleTimes = 1024;
+constexpr int kMostDimensions = 32;
+constexpr std::size_t kMostSignalElements = std::size_t{1} << 22;
+constexpr std::size_t kLongestErrorStatus = 1024;
+
 template <typename Port>
 int register_ports(Record& r, int count, int size_entry, std::vector<Port>& ports,
                    std::vector<std::vector<int>>& dims, Port*& attached) {
-  if (count < 0) {
+  if (count < 0 || count > kMostPorts) {
     return 0;
   }
   ports.assign(static_cast<std::size_t>(count), Port{});
@@ -75,7 +85,8 @@ template <typename Port>
 int record_dims(std::vector<Port>& ports, std::vector<std::vector<int>>& dims, int port,
                 const DimsInfo_T* info) {
   if (port < 0 || static_cast<std::size_t>(port) >= ports.size() || info == nullptr ||
-      info->numDims < DYNAMICALLY_SIZED || (info->numDims > 0 && info->dims == nullptr)) {
+      info->numDims < DYNAMICALLY_SIZED || info->numDims > kMostDimensions ||
+      (info->numDims > 0 && info->dims == nullptr)) {
     return 0;
   }
   const auto index = static_cast<std::size_t>(port);
@@ -136,6 +147,40 @@ std::string check_port(const Port& port, const char* kind, std::size_t index) {
     return port_name(kind, index) + " has width " + std::to_string(port.width);
   }
   return {};
+}
+
+std::string class_name(const mxArray* array) {
+  switch (mxGetClassID(array)) {
+    case mxDOUBLE_CLASS:
+      return mxIsComplex(array) ? "complex double" : "double";
+    case mxSINGLE_CLASS:
+      return "single";
+    case mxINT32_CLASS:
+      return "int32";
+    case mxCHAR_CLASS:
+      return "char";
+    case mxLOGICAL_CLASS:
+      return "logical";
+    default:
+      return "unknown-class";
+  }
+}
+
+// Why what the module returned from its MEX-mode call cannot be taken as the
+// sizes vector, or nothing when it can. The module is not trusted: the host
+// reads exactly 40 real doubles, and only from a 40x1 real double array.
+std::optional<std::string> sizes_vector_problem(const mxArray* sizes) {
+  constexpr auto kEntries = static_cast<std::size_t>(ss_size::kCount);
+  if (sizes == nullptr) {
+    return "the module returned no sizes vector";
+  }
+  if (mxGetClassID(sizes) != mxDOUBLE_CLASS || mxIsComplex(sizes) || mxGetM(sizes) != kEntries ||
+      mxGetN(sizes) != 1 || doubles(sizes).size() != kEntries) {
+    return "the sizes vector is a " + std::to_string(mxGetM(sizes)) + "x" +
+           std::to_string(mxGetN(sizes)) + " " + class_name(sizes) +
+           " array, not 40x1 real doubles";
+  }
+  return std::nullopt;
 }
 
 }  // namespace
@@ -205,11 +250,10 @@ void Block::set_up() {
   if (raised) {
     throw EngineError(who + ": " + *raised, raised);
   }
-  const std::span<const double> entries = doubles(sizes.get());
-  if (mxIsComplex(sizes.get()) || mxGetM(sizes.get()) != sizes_.size() ||
-      mxGetN(sizes.get()) != 1 || entries.size() != sizes_.size()) {
-    throw EngineError(who + ": the sizes vector is not 40x1 real doubles");
+  if (const std::optional<std::string> problem = sizes_vector_problem(sizes.get())) {
+    throw EngineError(who + ": " + *problem);
   }
+  const std::span<const double> entries = doubles(sizes.get());
   std::copy(entries.begin(), entries.end(), sizes_.begin());
   for (int k = 0; k < ss_size::kCount; ++k) {
     const bool is_unsigned =
@@ -241,6 +285,11 @@ void Block::set_up() {
   if (sample_times < 1) {
     throw EngineError(who + ": the block declares no sample time");
   }
+  if (sample_times > kMostSampleTimes) {
+    throw EngineError(who + ": the block declares " + std::to_string(sample_times) +
+                      " sample times; the engine takes at most " +
+                      std::to_string(kMostSampleTimes));
+  }
   r.sample_times.assign(static_cast<std::size_t>(sample_times), 0.0);
   r.offset_times.assign(static_cast<std::size_t>(sample_times), 0.0);
   S.sampleTimes = r.sample_times.data();
@@ -270,15 +319,23 @@ void Block::set_up() {
     run(kMethodSetInputPortFrameData, p, FRAME_NO);
   }
 
+  std::size_t elements = 0;
   for (std::size_t p = 0; p < r.inputs.size(); ++p) {
     if (auto problem = check_port(r.inputs[p], "input", p); !problem.empty()) {
       throw EngineError(who + ": " + problem);
     }
+    elements += static_cast<std::size_t>(r.inputs[p].width);
   }
   for (std::size_t p = 0; p < r.outputs.size(); ++p) {
     if (auto problem = check_port(r.outputs[p], "output", p); !problem.empty()) {
       throw EngineError(who + ": " + problem);
     }
+    elements += static_cast<std::size_t>(r.outputs[p].width);
+  }
+  if (elements > kMostSignalElements) {
+    throw EngineError(who + ": the ports declare " + std::to_string(elements) +
+                      " signal elements; the engine carries at most " +
+                      std::to_string(kMostSignalElements));
   }
   for (std::size_t p = 0; p < r.inputs.size(); ++p) {
     r.input_signals.emplace_back(static_cast<std::size_t>(r.inputs[p].width), 0.0);
@@ -316,14 +373,30 @@ double Block::offset_time() const {
   return record_->offset_times.at(0);
 }
 
+namespace {
+
+// The buffer of a port the block has; a port it lacks is the caller's error
+// about this block, not an out-of-range fault.
+template <typename Buffers>
+auto& signal_buffer(Buffers& buffers, const char* kind, int port) {
+  if (port < 0 || static_cast<std::size_t>(port) >= buffers.size()) {
+    throw EngineError("the block has no " + std::string(kind) + " port " +
+                      std::to_string(static_cast<std::int64_t>(port) + 1) + " (it has " +
+                      std::to_string(buffers.size()) + ")");
+  }
+  return buffers[static_cast<std::size_t>(port)];
+}
+
+}  // namespace
+
 std::span<double> Block::input(int port) {
-  return record_->input_signals.at(static_cast<std::size_t>(port));
+  return signal_buffer(record_->input_signals, "input", port);
 }
 std::span<double> Block::output(int port) {
-  return record_->output_signals.at(static_cast<std::size_t>(port));
+  return signal_buffer(record_->output_signals, "output", port);
 }
 std::span<const double> Block::output(int port) const {
-  return record_->output_signals.at(static_cast<std::size_t>(port));
+  return signal_buffer(std::as_const(record_->output_signals), "output", port);
 }
 
 void Block::set_input(int port, std::span<const double> values) {
@@ -338,7 +411,8 @@ void Block::set_input(int port, std::span<const double> values) {
 
 std::optional<std::string> Block::error_status() const {
   if (const char* status = record_->S.root->errorStatus; status != nullptr) {
-    return std::string(status);
+    // The module's text, read no further than any message needs.
+    return std::string(status, strnlen(status, kLongestErrorStatus));
   }
   return record_->raised;
 }

@@ -103,7 +103,8 @@ class Module {
   MexCall call(int nlhs, std::initializer_list<const mxArray*> prhs) const;
 
   // The raw entry with the host's error boundary around it: returns the text
-  // raised with mexErrMsgTxt, if any. plhs and prhs are passed unchanged (a
+  // raised with mexErrMsgTxt, if any (or one naming any other exception that
+  // left the module). plhs and prhs are passed unchanged (a
   // method call's record address goes in plhs[1]). Allocates nothing unless
   // an error is raised.
   std::optional<std::string> call_raw(int nlhs, mxArray** plhs, int nrhs,
@@ -172,7 +173,8 @@ class Block {
   double sample_time() const;
   double offset_time() const;
 
-  // The signal buffers the host owns, sized from the declared port widths.
+  // The signal buffers the host owns, sized from the declared port widths;
+  // a port the block lacks throws EngineError.
   std::span<double> input(int port);
   std::span<double> output(int port);
   std::span<const double> output(int port) const;

@@ -45,6 +45,12 @@ std::optional<std::string> Module::call_raw(int nlhs, mxArray** plhs, int nrhs,
     entry_(nlhs, plhs, nrhs, prhs);
   } catch (const MexError& error) {
     return std::string(error.what());
+  } catch (const std::exception& error) {
+    // A module's own exceptions are no part of the protocol: the call failed.
+    return "mexFunction ended with an exception other than mexErrMsgTxt: " +
+           std::string(error.what());
+  } catch (...) {
+    return std::string("mexFunction ended with an exception other than mexErrMsgTxt");
   }
   return std::nullopt;
 }

@@ -105,15 +105,42 @@ TEST(Configuration, DialogParameterStopsDeclarationsOnTheHostRecord) {
 TEST(Configuration, DataTypeMethodsActOnPortOneWhicheverPortIsNamed) {
   host::Model model;
   host::Block& block = model.add_block(module_path());
-  EXPECT_EQ(block.call_method(113, 3, SS_SINGLE), std::nullopt);
-  EXPECT_EQ(block.input_port(0).data_type, SS_SINGLE);
-  EXPECT_EQ(block.input_port(3).data_type, SS_DOUBLE);
-  EXPECT_EQ(block.call_method(114, 1, SS_INT32), std::nullopt);
-  EXPECT_EQ(block.output_port(0).data_type, SS_INT32);
-  EXPECT_EQ(block.output_port(1).data_type, SS_DOUBLE);
+  // Types the host put on the record itself, for the methods to replace.
+  block.record()->inputPorts[0].dataType = SS_INT32;
+  block.record()->outputPorts[0].dataType = SS_INT32;
+  EXPECT_EQ(block.call_method(113, 3, SS_DOUBLE), std::nullopt);
+  EXPECT_EQ(block.input_port(0).data_type, SS_DOUBLE);
+  EXPECT_EQ(block.call_method(114, 1, SS_DOUBLE), std::nullopt);
+  EXPECT_EQ(block.output_port(0).data_type, SS_DOUBLE);
+  block.record()->inputPorts[0].dataType = SS_INT32;
+  block.record()->outputPorts[0].dataType = SS_INT32;
   EXPECT_EQ(block.call_method(132), std::nullopt);
   EXPECT_EQ(block.input_port(0).data_type, SS_DOUBLE);
   EXPECT_EQ(block.output_port(0).data_type, SS_DOUBLE);
+}
+
+// The output step reads and writes doubles whatever the ports say: a host
+// that sized a buffer for another type would have it overrun.
+TEST(Configuration, DataTypeMethodsRefuseEveryTypeButDouble) {
+  host::Model model;
+  host::Block& block = model.add_block(module_path());
+  const std::string refused = "sfqpsolv: the block's ports carry doubles (SS_DOUBLE) only";
+  for (int code : {113, 114}) {
+    for (int port : {0, 1, 3}) {
+      for (int type : {int{SS_SINGLE}, int{SS_INT32}, int{DYNAMICALLY_TYPED}, 1000}) {
+        EXPECT_EQ(block.call_method(code, port, type), refused)
+            << code << " " << port << " " << type;
+      }
+    }
+  }
+  for (int port = 0; port < block.input_port_count(); ++port) {
+    EXPECT_EQ(block.input_port(port).data_type, SS_DOUBLE) << port;
+  }
+  for (int port = 0; port < block.output_port_count(); ++port) {
+    EXPECT_EQ(block.output_port(port).data_type, SS_DOUBLE) << port;
+  }
+  // The block still steps after the refusals.
+  EXPECT_TRUE(block.output_step());
 }
 
 TEST(Configuration, FrameDataGoesToTheNamedPort) {

@@ -214,5 +214,20 @@ TEST(OutputSteps, AHostWithoutSignalBuffersGetsAnErrorNotACrash) {
   }
 }
 
+TEST(OutputSteps, ARecordWithFewerPortsThanDeclaredGetsItsOwnError) {
+  host::Model model;
+  host::Block& block = model.add_block(module_path());
+  const std::string fewer = "sfqpsolv: the host's record has fewer ports than the block declared";
+  SimStruct* S = block.record();
+  for (int entry : {ss_size::kNumInputPorts, ss_size::kNumOutputPorts}) {
+    const std::int32_t declared = S->sizes[entry];
+    S->sizes[entry] = declared - 1;
+    EXPECT_FALSE(block.output_step()) << entry;
+    EXPECT_EQ(block.error_status(), fewer) << entry;
+    S->sizes[entry] = declared;
+  }
+  EXPECT_TRUE(block.output_step());
+}
+
 }  // namespace
 }  // namespace sfqp::test

@@ -1,7 +1,8 @@
 % sfqpsolv_mex_mode_test: the module as Octave loads it, called from the command
 % line: the sizes vector entry by entry, the five-argument call, and the exact
 % text of every MEX-mode error (Octave puts "sfqpsolv: " in front), with the
-% module still answering after each error.
+% module still answering after each error, and a block record handle, which
+% Octave has no host to hand out.
 function sfqpsolv_mex_mode_test()
   % Sizes entries (numbered from 0) and their values after mdlInitializeSizes
   % on a fresh record; every other entry is 0.
@@ -11,6 +12,8 @@ function sfqpsolv_mex_mode_test()
   check_sizes(sfqpsolv([], [], [], 0), sizes, 'sfqpsolv([], [], [], 0)');
   check_sizes(sfqpsolv(1, [1; 2; 3], 'x', 0), sizes, 'other first three arguments');
   check_sizes(sfqpsolv([], [], [], -0), sizes, 'flag -0');
+  % A null address in the handle's shape names no record: a fresh one is built.
+  check_sizes(sfqpsolv([], [0; 0; 8480229], [], 0), sizes, 'null record handle');
 
   % A dialog parameter the block does not declare: mdlInitializeSizes stops
   % after declaring none, so no ports, no sample times, bit 13 alone.
@@ -25,6 +28,10 @@ function sfqpsolv_mex_mode_test()
   not_integer = ['sfqpsolv: The 4th right hand argument, FLAG, passed to ' identity ...
                  ' must be an integer'];
   invalid = ['sfqpsolv: Invalid flag passed to ' identity];
+  % Octave has no simulation host: a record handle typed at the prompt names
+  % no record, and the module must not follow it.
+  no_host = ['sfqpsolv: ' identity ' was given a block record handle, but Octave has ' ...
+             'no simulation host to own one: pass [] as the second argument'];
   cases = {
     'sfqpsolv()', too_few
     'sfqpsolv([], [], [])', too_few
@@ -44,6 +51,9 @@ function sfqpsolv_mex_mode_test()
     'sfqpsolv([], [], [], 3)', invalid
     'sfqpsolv([], [], [], -1)', invalid
     'sfqpsolv([], [], [], 2147483647)', invalid
+    'sfqpsolv([], [12345; 0; 8480229], [], 0)', no_host
+    'sfqpsolv([], [-4096; 32767; 8480229], [], 0)', no_host
+    'sfqpsolv([], [12345; 0; 8480229], [], 0, 7)', no_host
   };
   for k = 1:rows(cases)
     expect_error(cases{k, 1}, cases{k, 2});
