@@ -1,6 +1,7 @@
 #include "api/core_api.h"
 
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <mutex>
 
@@ -18,14 +19,20 @@ void copy_out(std::array<double, N>& to, const double* from) {
   std::memcpy(to.data(), from, N * sizeof(double));
 }
 
-std::optional<std::string> to_int32(double value, std::int32_t& out) {
-  // The range test comes first: converting a double outside int32 is undefined.
-  if (!(value >= -2147483648.0 && value <= 2147483647.0) ||
-      std::islessgreater(std::trunc(value), value)) {
-    return "must be a whole number within the 32-bit integer range";
+// Converts value when it is a whole number from low to high (within int32).
+// The range test comes first: converting a double outside int32 is undefined.
+bool to_bounded_int(double value, double low, double high, std::int32_t& out) {
+  if (!(value >= low && value <= high) || std::islessgreater(std::trunc(value), value)) {
+    return false;
   }
   out = static_cast<std::int32_t>(value);
-  return std::nullopt;
+  return true;
+}
+
+std::string format_bound(double value) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.17g", value);
+  return text;
 }
 
 }  // namespace
@@ -50,28 +57,39 @@ std::optional<std::string> apply_setting(SolverSettings& settings, std::string_v
   struct DoubleField {
     std::string_view name;
     double SolverSettings::*field;
+    bool zero_allowed;  // otherwise the value must be above zero
   };
   struct IntField {
     std::string_view name;
     std::int32_t SolverSettings::*field;
+    double low;
+    double high;
+    const char* meaning;  // what the bounds mean, for the error text
   };
   static constexpr DoubleField kDoubles[] = {
-      {"residual_tolerance", &SolverSettings::residual_tolerance},
-      {"gap_tolerance", &SolverSettings::gap_tolerance},
-      {"initial_slack", &SolverSettings::initial_slack},
-      {"initial_dual", &SolverSettings::initial_dual},
-      {"kkt_regularization", &SolverSettings::kkt_regularization},
+      {"residual_tolerance", &SolverSettings::residual_tolerance, true},
+      {"gap_tolerance", &SolverSettings::gap_tolerance, true},
+      {"initial_slack", &SolverSettings::initial_slack, false},
+      {"initial_dual", &SolverSettings::initial_dual, false},
+      {"kkt_regularization", &SolverSettings::kkt_regularization, false},
   };
+  // iteration_limit keeps the solver's meaning of 0 and below (no iteration);
+  // the bounds above keep one problem within a fraction of a second.
   static constexpr IntField kInts[] = {
-      {"iteration_limit", &SolverSettings::iteration_limit},
-      {"refinement_passes", &SolverSettings::refinement_passes},
-      {"improved_start", &SolverSettings::improved_start},
-      {"print_progress", &SolverSettings::print_progress},
-      {"print_refinement", &SolverSettings::print_refinement},
-      {"print_kkt_checks", &SolverSettings::print_kkt_checks},
+      {"iteration_limit", &SolverSettings::iteration_limit, -2147483648.0, kMaxIterationLimit,
+       " (0 or less: no iteration)"},
+      {"refinement_passes", &SolverSettings::refinement_passes, 0.0, kMaxRefinementPasses, ""},
+      {"improved_start", &SolverSettings::improved_start, 0.0, 1.0, " (a flag)"},
+      {"print_progress", &SolverSettings::print_progress, 0.0, 1.0, " (a flag)"},
+      {"print_refinement", &SolverSettings::print_refinement, 0.0, 1.0, " (a flag)"},
+      {"print_kkt_checks", &SolverSettings::print_kkt_checks, 0.0, 1.0, " (a flag)"},
   };
   for (const auto& entry : kDoubles) {
     if (entry.name == name) {
+      if (!std::isfinite(value) || (entry.zero_allowed ? value < 0.0 : !(value > 0.0))) {
+        return std::string(entry.zero_allowed ? "must be a finite number from 0 up"
+                                              : "must be a finite number above 0");
+      }
       settings.*entry.field = value;
       return std::nullopt;
     }
@@ -79,14 +97,33 @@ std::optional<std::string> apply_setting(SolverSettings& settings, std::string_v
   for (const auto& entry : kInts) {
     if (entry.name == name) {
       std::int32_t converted = 0;
-      if (auto error = to_int32(value, converted)) {
-        return "setting \"" + std::string(name) + "\" " + *error;
+      if (!to_bounded_int(value, entry.low, entry.high, converted)) {
+        if (entry.high < 2.0) {  // a flag
+          return "must be 0 or 1" + std::string(entry.meaning);
+        }
+        return "must be a whole number " +
+               (entry.low < -1.0 ? "up to " : "from " + format_bound(entry.low) + " to ") +
+               format_bound(entry.high) + entry.meaning;
       }
       settings.*entry.field = converted;
       return std::nullopt;
     }
   }
-  return "unknown setting \"" + std::string(name) + "\"";
+  std::string known;
+  for (const auto& entry : kDoubles) {
+    known += std::string(known.empty() ? "" : ", ") + std::string(entry.name);
+  }
+  for (const auto& entry : kInts) {
+    known += ", " + std::string(entry.name);
+  }
+  return "is not a setting; the settings: " + known;
+}
+
+std::optional<std::string> check_weight(double value) {
+  if (!std::isfinite(value) || value < 0.0) {
+    return std::string("must be a finite number from 0 up");
+  }
+  return std::nullopt;
 }
 
 void load_records(const Problem& problem) {
@@ -113,12 +150,15 @@ Result solve(const Problem& problem) {
   load_records(problem);
 
   if (problem.capture_console) {
-    host::begin_console_capture();
+    host::begin_console_capture(kMaxConsoleBytes);
   }
   Result result;
   result.iterations = solve_qp();
   if (problem.capture_console) {
     result.console = host::end_console_capture();
+    if (host::console_capture_was_cut()) {
+      result.console += kConsoleCutNote;
+    }
   }
 
   result.converged = workspace.converged != 0;

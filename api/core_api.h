@@ -8,6 +8,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -30,7 +31,8 @@ struct Problem {
   std::array<double, kEffortCount> effort_weight = filled<kEffortCount>(kBlockEffortWeight);
   // Absent: the settings the block solves with (the defaults, progress table off).
   std::optional<SolverSettings> settings;
-  // Return what the solve printed instead of writing it to standard output.
+  // Return what the solve printed instead of writing it to standard output
+  // (at most kMaxConsoleBytes, then kConsoleCutNote).
   bool capture_console = false;
 
  private:
@@ -66,11 +68,29 @@ SolverSettings default_settings();
 // What the block solves with: the defaults with the progress table off.
 SolverSettings block_settings();
 
-// Sets the setting called name (a field of SolverSettings) to value. Integer
-// settings take only whole numbers within 32 bits. Returns an error text, or
-// nothing on success.
+// The most work one problem may ask for through its settings: with both at
+// their bounds and every print on, a solve takes well under a second.
+inline constexpr double kMaxIterationLimit = 1000;
+inline constexpr double kMaxRefinementPasses = 100;
+// The most console text one solve returns when captured; the rest is dropped
+// and the text ends with kConsoleCutNote.
+inline constexpr std::size_t kMaxConsoleBytes = std::size_t{1} << 20;  // 1 MiB
+inline constexpr std::string_view kConsoleCutNote = "\n[console text cut at 1 MiB]\n";
+
+// Sets the setting called name (a field of SolverSettings) to value, within
+// the bounds that make sense: tolerances finite and from 0 up; initial_slack,
+// initial_dual and kkt_regularization finite and above 0; iteration_limit a
+// whole number up to kMaxIterationLimit (0 or less: no iteration, as the
+// solver defines it); refinement_passes a whole number from 0 to
+// kMaxRefinementPasses; the flags improved_start and print_* 0 or 1. Returns
+// what is wrong, to follow the setting's name ("must be ...", "is not a
+// setting; ..."), or nothing on success.
 std::optional<std::string> apply_setting(SolverSettings& settings, std::string_view name,
                                          double value);
+
+// What is wrong with a weight (error_weight or effort_weight entry), to follow
+// its name, or nothing: a weight is finite and from 0 up.
+std::optional<std::string> check_weight(double value);
 
 Result solve(const Problem& problem);
 

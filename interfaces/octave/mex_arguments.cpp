@@ -40,6 +40,17 @@ bool is_real_full_double(const mxArray* array) {
   return mxIsDouble(array) && !mxIsComplex(array) && !mxIsSparse(array);
 }
 
+// A weights vector: its shape as read_vector wants, every entry a weight.
+template <std::size_t N>
+void read_weights(const mxArray* array, const std::string& label, std::array<double, N>& out) {
+  read_vector(array, label.c_str(), out);
+  for (std::size_t i = 0; i < N; ++i) {
+    if (auto error = api::check_weight(out[i])) {
+      raise("sfqp:options", label + "(" + std::to_string(i + 1) + ") " + *error);
+    }
+  }
+}
+
 }  // namespace
 
 void read_matrix(const mxArray* array, const char* name, std::size_t rows, std::size_t columns,
@@ -78,11 +89,11 @@ void apply_options(const mxArray* options, api::Problem& problem) {
       raise("sfqp:options", label + " has no value");
     }
     if (name == "error_weight") {
-      read_vector(value, label.c_str(), problem.error_weight);
+      read_weights(value, label, problem.error_weight);
       continue;
     }
     if (name == "effort_weight") {
-      read_vector(value, label.c_str(), problem.effort_weight);
+      read_weights(value, label, problem.effort_weight);
       continue;
     }
     if (!(mxIsNumeric(value) || mxIsLogical(value)) || mxIsComplex(value) || mxIsSparse(value) ||
@@ -93,7 +104,7 @@ void apply_options(const mxArray* options, api::Problem& problem) {
       problem.settings = api::block_settings();
     }
     if (auto error = api::apply_setting(*problem.settings, name, mxGetScalar(value))) {
-      raise("sfqp:options", "options: " + *error);
+      raise("sfqp:options", label + " " + *error);
     }
   }
 }

@@ -87,8 +87,10 @@ TEST_F(EnvelopeCommand, EveryPointIsWhatSolveGivesForTheSameProblem) {
   const auto vehicle = std::get<envelope::Vehicle>(envelope::scenario_vehicle("manoeuvre"));
   std::string problems;
   for (const auto& row : rows) {
-    const envelope::Demand target = {*io::read_number(row["t0"]), *io::read_number(row["t1"]),
-                                     *io::read_number(row["t2"]), *io::read_number(row["t3"])};
+    envelope::Demand target{};
+    for (std::size_t i = 0; i < kEqualityCount; ++i) {
+      target[i] = std::get<double>(io::read_number(row[envelope::entry_name(i)]));
+    }
     problems += io::problem_to_json(std::nullopt, vehicle.coupling, target, true).dump() + "\n";
   }
   std::istringstream in(problems);
@@ -106,7 +108,7 @@ TEST_F(EnvelopeCommand, EveryPointIsWhatSolveGivesForTheSameProblem) {
     EXPECT_EQ(rows[k]["fell_back"].get<int>(), iterations > api::kBlockIterationBudget ? 1 : 0);
     std::array<double, kEffortCount> output1{};
     for (std::size_t j = 0; j < kEffortCount; ++j) {
-      output1[j] = *io::read_number(results[k]["output1"][j]);
+      output1[j] = std::get<double>(io::read_number(results[k]["output1"][j]));
     }
     const auto achieved = problems::demand_of(vehicle.coupling, output1);
     for (std::size_t i = 0; i < kEqualityCount; ++i) {
@@ -182,7 +184,12 @@ TEST_F(EnvelopeCommand, BadUsageExitsWithTwoAndBadInputWithOneWritingNothing) {
       {{"--x", "roll:0:1:5", "--problem", path("settings.jsonl")},
        exit_bad_input,
        "settings.jsonl:1: \"settings\", and weights other than the block's, do not apply"},
-      {{"--x", "roll:0:1:5", "--output", path("missing/rows.csv")}, exit_bad_input, "rows.csv"},
+      {{"--x", "roll:0:1:5", "--output", path("missing/rows.csv")},
+       exit_cannot_write,
+       "--output " + path("missing/rows.csv")},
+      {{"--x", "roll:0:1:5", "--output", path("same.csv"), "--summary", path("same.csv")},
+       exit_cannot_write,
+       "same.csv"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(testing::PrintToString(c.arguments));

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -111,6 +112,66 @@ TEST(RecordedCsv, NamesTheLineAndColumnOfEveryMalformedValue) {
             "line 3 is blank; every line between steps must hold one step");
 }
 
+// What spreadsheet programs write: a byte-order mark, CR LF, every field in
+// quotes, quotes doubled inside one. It reads as the plain file reads.
+TEST(RecordedCsv, ReadsAByteOrderMarkAndQuotedFieldsLikePlainCsv) {
+  auto quoted = [](const std::string& line) {
+    std::string text = "\"";
+    for (const char c : line.substr(0, line.size() - 1)) {
+      text += c == ',' ? std::string("\" , \"") : std::string(1, c);
+    }
+    return text + "\"\r\n";
+  };
+  const StepInputs plain = read_csv_ok(header() + row());
+  const StepInputs spreadsheet = read_csv_ok("\xEF\xBB\xBF" + quoted(header()) + quoted(row()));
+  ASSERT_EQ(spreadsheet.size(), 1u);
+  EXPECT_TRUE(test::same_bits(spreadsheet[0].coupling, plain[0].coupling));
+  EXPECT_TRUE(test::same_bits(spreadsheet[0].target, plain[0].target));
+
+  std::string doubled = row();
+  doubled.replace(doubled.find(",12.5,"), 6, ",\"1\"\"2\",");
+  EXPECT_EQ(csv_error(header() + doubled),
+            "line 2, column 13 (c_r0_c3): \"1\\\"2\" is not a number");
+  std::string open_quote = row();
+  open_quote.replace(open_quote.find(",12.5,"), 6, ",\"12.5,");
+  EXPECT_EQ(csv_error(header() + open_quote), "line 2, column 13: a quoted field is not closed");
+  std::string after = row();
+  after.replace(after.find(",12.5,"), 6, ",\"12\".5,");
+  EXPECT_EQ(csv_error(header() + after), "line 2, column 13: text after a closing quote");
+}
+
+// A number beyond double range is an error at its place, never infinity;
+// "inf" itself is a number, and so is a subnormal that --exact writes.
+TEST(RecordedCsv, ANumberBeyondDoubleRangeIsAnError) {
+  std::string huge = row();
+  huge.replace(huge.find(",12.5,"), 6, ",-1e400,");
+  EXPECT_EQ(csv_error(header() + huge),
+            "line 2, column 13 (c_r0_c3): \"-1e400\" is beyond the range of a double");
+  std::string tiny = row();
+  tiny.replace(tiny.find(",12.5,"), 6, ",0x1p-1074,inf,");
+  tiny.erase(tiny.find(",13.5,"), 5);
+  const StepInputs steps = read_csv_ok(header() + tiny);
+  ASSERT_EQ(steps.size(), 1u);
+  EXPECT_TRUE(test::same_bits(steps[0].coupling[12], 0x1p-1074));
+  EXPECT_TRUE(std::isinf(steps[0].coupling[13]));
+}
+
+// Input is echoed in a bounded, escaped excerpt: binary bytes as escapes, a
+// long field cut with its length said.
+TEST(RecordedCsv, EchoesInputOnlyAsABoundedEscapedExcerpt) {
+  std::string binary = row();
+  binary.replace(0, 3, std::string("\x01\xff\x1b[2J", 6));
+  EXPECT_EQ(csv_error(header() + binary),
+            "line 2, column 1 (c_r0_c0): \"\\x01\\xff\\x1b[2J\" is not a number");
+  std::string long_field = row();
+  long_field.replace(0, 3, std::string(100000, '9') + "x");
+  EXPECT_EQ(csv_error(header() + long_field), "line 2, column 1 (c_r0_c0): \"" +
+                                                  std::string(80, '9') +
+                                                  "...\" (100001 bytes) is not a number");
+  EXPECT_EQ(csv_error(header() + std::string(2 << 20, '7')),
+            "line 2 is longer than 1048576 bytes; a step takes a few kB");
+}
+
 TEST(RecordedCsv, RejectsAHeaderThatDoesNotNameTheColumnsInOrder) {
   EXPECT_EQ(csv_error(row() + row()).rfind("line 1, column 1: header \"0.5\" where \"c_r0_c0\"", 0),
             0u);
@@ -161,6 +222,10 @@ TEST(RecordedJsonLines, NamesTheLineAndEntryOfEveryMalformedStep) {
             "line 1, a step must be a JSON object {\"coupling\": [64], \"target\": [4]}");
   EXPECT_EQ(json_error(json_step("", ", \"targets\": 1")),
             "line 1, unknown key \"targets\" (a step has \"coupling\" and \"target\")");
+  EXPECT_EQ(json_error(json_step("", "").replace(20, 1, "1e999")),
+            "line 1, column 21: not valid JSON: number beyond the range of a double: \"1e999\"");
+  EXPECT_EQ(json_error(json_step("", ", \"\\u0000\\u001b\": 1")),
+            "line 1, unknown key \"\\x00\\x1b\" (a step has \"coupling\" and \"target\")");
   EXPECT_EQ(json_error(json_step("", ", \"settings\": {}")),
             "line 1, \"settings\" cannot be replayed: the block solves with its own settings");
 }
@@ -172,11 +237,13 @@ TEST(RecordedInputFile, NamesTheFileAndRefusesWhatItCannotRead) {
   EXPECT_EQ(std::get<ReadError>(read_recorded_input(missing)).message,
             missing.string() + ": cannot open: No such file or directory");
   EXPECT_EQ(std::get<ReadError>(read_recorded_input(dir / "steps.txt")).message,
-            (dir / "steps.txt").string() + ": unknown input format; name the file .csv or .jsonl");
+            (dir / "steps.txt").string() +
+                ": unknown input format; name the file .csv or .jsonl, or give - for standard "
+                "input");
   const auto folder = dir / "folder.csv";
   std::filesystem::create_directories(folder);
   EXPECT_EQ(std::get<ReadError>(read_recorded_input(folder)).message,
-            folder.string() + ": is a directory, not a recorded input file");
+            folder.string() + ": cannot open: Is a directory");
   const auto short_line = dir / "short.csv";
   std::ofstream(short_line) << header() << row(10);
   EXPECT_EQ(

@@ -1,11 +1,8 @@
 // The run's output rows and its summary: exact numbers that read back to the
-// same bits, the names sfqp solve uses, files replaced only on success, and
-// summary figures that count what happened.
+// same bits, the names sfqp solve uses, and summary figures that count what happened.
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <filesystem>
-#include <fstream>
 #include <limits>
 #include <sstream>
 #include <string>
@@ -19,25 +16,8 @@
 namespace sfqp::simulate {
 namespace {
 
-namespace fs = std::filesystem;
-
 class RunWriterTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() /
-           ("sfqp_run_writer_" +
-            std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-    fs::create_directories(dir_);
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-
-  static std::string contents(const fs::path& path) {
-    std::ifstream in(path);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-  }
-
   static StepRecord record() {
     StepRecord r;
     r.step = 7;
@@ -54,16 +34,13 @@ class RunWriterTest : public ::testing::Test {
     r.bit_identical = true;
     return r;
   }
-
-  fs::path dir_;
 };
 
 TEST_F(RunWriterTest, ExactCsvReadsBackToTheSameBits) {
-  const auto path = dir_ / "run.csv";
-  RunWriter writer(path, {FileFormat::csv, true, false});
+  std::ostringstream out;
+  RunWriter writer(out, {FileFormat::csv, true, false});
   writer.write(record());
-  writer.commit();
-  std::istringstream lines(contents(path));
+  std::istringstream lines(out.str());
   std::string header, row;
   std::getline(lines, header);
   std::getline(lines, row);
@@ -83,14 +60,13 @@ TEST_F(RunWriterTest, ExactCsvReadsBackToTheSameBits) {
 }
 
 TEST_F(RunWriterTest, DiagnosticJsonLinesNameOutput1AsSolveDoesAndKeepNaN) {
-  const auto path = dir_ / "run.jsonl";
-  RunWriter writer(path, {FileFormat::json_lines, false, true});
+  std::ostringstream out;
+  RunWriter writer(out, {FileFormat::json_lines, false, true});
   StepRecord stale = record();
   stale.objv_current = false;
   writer.write(record());
   writer.write(stale);
-  writer.commit();
-  std::istringstream lines(contents(path));
+  std::istringstream lines(out.str());
   std::string line;
   std::getline(lines, line);
   const auto row = nlohmann::json::parse(line);
@@ -104,18 +80,6 @@ TEST_F(RunWriterTest, DiagnosticJsonLinesNameOutput1AsSolveDoesAndKeepNaN) {
   EXPECT_EQ(row["bit_identical"], 1);
   std::getline(lines, line);
   EXPECT_TRUE(nlohmann::json::parse(line)["objv"].is_null());
-}
-
-TEST_F(RunWriterTest, AnEarlierFileSurvivesARunThatIsNotCommitted) {
-  const auto path = dir_ / "run.csv";
-  std::ofstream(path) << "earlier run\n";
-  {
-    RunWriter writer(path, {FileFormat::csv, false, true});
-    writer.write(record());
-  }
-  EXPECT_EQ(contents(path), "earlier run\n");
-  EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 1);
-  EXPECT_THROW(RunWriter(dir_ / "no such folder" / "run.csv", {}), std::runtime_error);
 }
 
 TEST(TimeStatistics, TakesTheNearestRank) {

@@ -5,13 +5,16 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <map>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "api/core_api.h"
 #include "tests/support/bits.h"
 #include "tests/support/problems_file.h"
 #include "tools/io/problem_json.h"
@@ -242,9 +245,96 @@ TEST_F(SimulateCommand, BadInputExitsWithOneAndWritesNothing) {
   const Outcome no_module = run_sfqp({"simulate", "--scenario", "hover", "--module",
                                       path("no_module.mexa64"), "--output", path("run.csv")});
   EXPECT_EQ(no_module.code, exit_bad_input);
-  EXPECT_NE(no_module.err.find("cannot load module"), std::string::npos) << no_module.err;
+  EXPECT_NE(no_module.err.find("--module " + path("no_module.mexa64") + ": no such file"),
+            std::string::npos)
+      << no_module.err;
   EXPECT_FALSE(fs::exists(path("run.csv")));
   EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 2);
+}
+
+// Every output path is checked before the run: a bad one stops it with the
+// cannot-write code, and no file is written or replaced.
+TEST_F(SimulateCommand, BadOutputPathsStopTheRunBeforeAnythingIsWritten) {
+  const auto problems = block_problems();
+  write_problems_jsonl({problems.begin(), problems.begin() + 2}, path("recorded.jsonl"));
+  std::ofstream(path("earlier.csv")) << "an earlier run\n";
+  fs::create_directories(path("folder.csv"));
+  fs::create_symlink("/dev/null", path("device.csv"));
+  struct Case {
+    std::vector<std::string> arguments;
+    std::string message;
+  };
+  const std::vector<Case> cases = {
+      {{"--output", path("earlier.csv"), "--plot", path("run.png"), "--summary",
+        path("missing/summary.json")},
+       "--summary " + path("missing/summary.json") + ": the folder " + path("missing") +
+           " does not exist (nothing was run or written)"},
+      {{"--plot", path("run.png"), "--output", path("folder.csv")},
+       "--output " + path("folder.csv") + ": is a directory"},
+      {{"--output", path("earlier.csv"), "--summary", path("earlier.csv")},
+       "--summary " + path("earlier.csv") + ": is also the file of --output"},
+      {{"--input", path("recorded.jsonl"), "--output", path("recorded.jsonl")},
+       "--output " + path("recorded.jsonl") + ": is the input " + path("recorded.jsonl")},
+      {{"--output", path("device.csv")},
+       "--output " + path("device.csv") + ": is not a regular file"},
+      {{"--plot", path("no folder/run.png")},
+       "--plot " + path("no folder/run.png") + ": the folder " + path("no folder") +
+           " does not exist"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.message);
+    auto arguments = c.arguments;
+    if (arguments[0] != "--input") {
+      arguments.insert(arguments.begin(), {"--scenario", "hover"});
+    }
+    const Outcome run = simulate(arguments);
+    EXPECT_EQ(run.code, exit_cannot_write);
+    EXPECT_EQ(run.err.rfind("sfqp simulate: " + c.message, 0), 0u) << run.err;
+    EXPECT_EQ(run.err.find("Traceback"), std::string::npos);
+    EXPECT_EQ(lines_of(path("earlier.csv")), std::vector<std::string>{"an earlier run"});
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 4);
+  }
+}
+
+// A module named without a folder is the file in the working directory, not a
+// name for the loader's library search.
+TEST_F(SimulateCommand, AModuleNamedWithoutAFolderIsTheFileHere) {
+  fs::copy_file(SFQP_TEST_MODULE, path("notmod.so"));
+  const fs::path saved = fs::current_path();
+  fs::current_path(dir_);
+  const Outcome here =
+      run_sfqp({"simulate", "--scenario", "hover", "--quiet", "--module", "notmod.so"});
+  const Outcome missing =
+      run_sfqp({"simulate", "--scenario", "hover", "--quiet", "--module", "nomod.so"});
+  fs::current_path(saved);
+  EXPECT_EQ(here.code, exit_success) << here.err;
+  EXPECT_EQ(missing.code, exit_bad_input);
+  EXPECT_EQ(missing.err, "sfqp simulate: --module nomod.so: no such file\n");
+}
+
+// The summary's iteration line against iteration counts the core API gives for
+// the same steps: four steps of four different counts, so that the median's
+// rank (the lower of the middle two) is pinned down.
+TEST_F(SimulateCommand, SummaryPrintsTheMinimumMedianAndMaximumIterations) {
+  std::map<std::int32_t, io::NamedProblem> by_iterations;
+  for (auto& p : block_problems()) {
+    by_iterations.emplace(api::solve(p.problem).iterations, p);
+  }
+  ASSERT_GE(by_iterations.size(), 4u);
+  std::vector<io::NamedProblem> steps;
+  std::vector<std::int32_t> counts;
+  for (auto it = by_iterations.rbegin(); steps.size() < 4; ++it) {
+    steps.push_back(it->second);  // the order of the steps is not the order of the counts
+    counts.push_back(it->first);
+  }
+  std::swap(steps[0], steps[2]);
+  std::sort(counts.begin(), counts.end());
+  write_problems_jsonl(steps, path("recorded.jsonl"));
+  const Outcome run = simulate({"--input", path("recorded.jsonl")});
+  ASSERT_EQ(run.code, 0) << run.err;
+  const std::string line = "  iterations: min " + std::to_string(counts[0]) + ", median " +
+                           std::to_string(counts[1]) + ", max " + std::to_string(counts[3]) + "\n";
+  EXPECT_NE(run.err.find(line), std::string::npos) << line << run.err;
 }
 
 TEST_F(SimulateCommand, ListsScenariosAndExplainsItselfWithExamples) {

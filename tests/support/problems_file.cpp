@@ -46,10 +46,10 @@ std::vector<io::NamedProblem> read_problems(const std::string& path) {
 
 double double_of(const nlohmann::json& value) {
   const auto number = io::read_number(value);
-  if (!number) {
-    throw std::runtime_error("not a number: " + value.dump());
+  if (const auto* problem = std::get_if<std::string>(&number)) {
+    throw std::runtime_error(value.dump() + " " + *problem);
   }
-  return *number;
+  return std::get<double>(number);
 }
 
 std::vector<double> doubles_of(const nlohmann::json& value) {

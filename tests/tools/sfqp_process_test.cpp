@@ -72,7 +72,7 @@ TEST(SfqpTool, ExitCodesSaySuccessBadInputOrBadUsage) {
       {"generate nosuch", 2, "nosuch"},
       {"generate --count -1", 2, "--count: must be a whole number"},
       {"generate --seed 18446744073709551616", 2, "--seed: must be a whole number"},
-      {"generate --settings '{\"bogus\": 1}'", 2, "--settings: unknown setting \"bogus\""},
+      {"generate --settings '{\"bogus\": 1}'", 2, "--settings: setting \"bogus\" is not a setting"},
       {"generate --settings '{'", 2, "--settings must be a JSON object"},
       {"generate --first 18446744073709551615 --count 2", 2, "passes the last index"},
   };

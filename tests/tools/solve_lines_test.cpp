@@ -1,6 +1,7 @@
 // `sfqp solve` on streams: every malformed line is named with its number and
 // what is wrong, the good lines are still answered, and the results read back
 // to the bit.
+#include "tools/io/bounded_line.h"
 #include "tools/sfqp/solve_command.h"
 
 #include <gtest/gtest.h>
@@ -72,17 +73,48 @@ TEST(SolveLines, EachMalformedLineIsNamedAndTheGoodLinesAreAnswered) {
        "\"target\" entry 1 is not a number"},
       {problem(", \"extra\": 1"), "unknown key \"extra\""},
       {problem(", \"name\": 7"), "\"name\" must be a string"},
-      {problem(", \"settings\": {\"tolerance\": 1}"), "unknown setting \"tolerance\""},
+      {problem(", \"settings\": {\"tolerance\": 1}"),
+       "setting \"tolerance\" is not a setting; the settings: residual_tolerance, gap_tolerance,"},
       {problem(", \"settings\": {\"gap_tolerance\": \"small\"}"),
        "setting \"gap_tolerance\" is not a number"},
       {problem(", \"settings\": {\"iteration_limit\": 2.5}"),
-       "setting \"iteration_limit\" must be a whole number within the 32-bit integer range"},
-      {problem(", \"settings\": {\"refinement_passes\": 3e9}"),
-       "setting \"refinement_passes\" must be a whole number within the 32-bit integer range"},
+       "setting \"iteration_limit\" must be a whole number up to 1000 (0 or less: no iteration)"},
+      {problem(", \"settings\": {\"iteration_limit\": 1001}"),
+       "setting \"iteration_limit\" must be a whole number up to 1000"},
+      {problem(", \"settings\": {\"refinement_passes\": 1e9}"),
+       "setting \"refinement_passes\" must be a whole number from 0 to 100"},
+      {problem(", \"settings\": {\"refinement_passes\": -1}"),
+       "setting \"refinement_passes\" must be a whole number from 0 to 100"},
       {problem(", \"settings\": {\"improved_start\": \"nan\"}"),
-       "setting \"improved_start\" must be a whole number"},
+       "setting \"improved_start\" must be 0 or 1 (a flag)"},
+      {problem(", \"settings\": {\"print_refinement\": 2}"),
+       "setting \"print_refinement\" must be 0 or 1 (a flag)"},
+      {problem(", \"settings\": {\"residual_tolerance\": -1e-6}"),
+       "setting \"residual_tolerance\" must be a finite number from 0 up"},
+      {problem(", \"settings\": {\"gap_tolerance\": \"inf\"}"),
+       "setting \"gap_tolerance\" must be a finite number from 0 up"},
+      {problem(", \"settings\": {\"kkt_regularization\": 0}"),
+       "setting \"kkt_regularization\" must be a finite number above 0"},
+      {problem(", \"settings\": {\"initial_slack\": \"nan\"}"),
+       "setting \"initial_slack\" must be a finite number above 0"},
+      // Beyond double range: an error at its place, never infinity.
+      {"{" + kCoupling + ", \"target\": [0, 1e400, 0, 0]}",
+       "not valid JSON at column " + std::to_string(kCoupling.size() + 18) +
+           ": number beyond the range of a double: \"1e400\""},
+      {"{" + kCoupling + ", \"target\": [0, \"-1e400\", 0, 0]}",
+       "\"target\" entry 1 is beyond the range of a double"},
+      {problem(", \"settings\": {\"gap_tolerance\": \"0x1p+1024\"}"),
+       "setting \"gap_tolerance\" is beyond the range of a double"},
+      {problem(", \"weights\": {\"error_weight\": [1, -1, 1, 1]}"),
+       "\"error_weight\" entry 1 must be a finite number from 0 up"},
+      {problem(", \"weights\": {\"effort_weight\": [" + numbers(15, "1") + ", \"inf\"]}"),
+       "\"effort_weight\" entry 15 must be a finite number from 0 up"},
       {problem(", \"settings\": [1]"), "\"settings\" must be an object"},
       {problem(", \"weights\": {\"effort\": [1]}"), "unknown weight \"effort\""},
+      // Echoed input is bounded and escaped: binary bytes, a 100 kB key.
+      {problem(", \"\\u0001\\u00e9\": 1"), "unknown key \"\\x01\\xc3\\xa9\""},
+      {problem(", \"" + std::string(100000, 'k') + "\": 1"),
+       "unknown key \"" + std::string(80, 'k') + "...\" (100000 bytes)"},
       {problem(", \"weights\": {\"error_weight\": [1, 1]}"),
        "\"error_weight\" has 2 entries, expected 4"},
   };
@@ -108,6 +140,17 @@ TEST(SolveLines, EachMalformedLineIsNamedAndTheGoodLinesAreAnswered) {
   }
   std::string extra;
   EXPECT_FALSE(std::getline(errors, extra)) << extra;
+}
+
+TEST(SolveLines, ALineLongerThanTheBoundIsSkippedUnreadAndTheNextAnswered) {
+  const std::string huge(io::kLineByteLimit + 1, '[');
+  const Solved solved = solve_text(huge + "\n" + problem(", \"name\": \"after\"") + "\n");
+  EXPECT_EQ(solved.status, exit_bad_input);
+  EXPECT_EQ(solved.errors,
+            "sfqp solve: problems.jsonl:1: longer than 1048576 bytes (a problem takes a few kB); "
+            "skipped\n");
+  ASSERT_EQ(solved.results.size(), 1u);
+  EXPECT_EQ(solved.results[0]["name"], "after");
 }
 
 TEST(SolveLines, GoodInputSucceedsAndSkipsBlankLines) {

@@ -1,15 +1,10 @@
 #include "tools/envelope/envelope_command.h"
 
-#include <cerrno>
-#include <chrono>
-#include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <iostream>
 #include <memory>
 #include <optional>
 #include <string>
-#include <system_error>
 #include <variant>
 
 #include "tools/envelope/envelope_help.h"
@@ -17,10 +12,12 @@
 #include "tools/envelope/envelope_summary.h"
 #include "tools/envelope/envelope_writer.h"
 #include "tools/envelope/parallel_sweep.h"
+#include "tools/io/input_file.h"
+#include "tools/io/output_files.h"
 #include "tools/sfqp/command.h"
 #include "tools/simulate/file_format.h"
-#include "tools/simulate/partial_file.h"
 #include "tools/simulate/progress_bar.h"
+#include "tools/simulate/run_plot.h"
 #include "tools/simulate/scenarios.h"
 
 namespace sfqp::tool {
@@ -53,16 +50,11 @@ Vehicle load_vehicle(const EnvelopeOptions& options) {
   if (options.problem.empty()) {
     loaded = scenario_vehicle(options.vehicle);
   } else {
-    std::ifstream file;
-    if (fs::is_directory(options.problem)) {
-      errno = EISDIR;
-    } else {
-      file.open(options.problem);
+    io::InputFile file(options.problem);
+    if (file.stream() == nullptr) {
+      fail("cannot open " + file.label() + ": " + file.error());
     }
-    if (!file.is_open()) {
-      fail("cannot open " + options.problem + ": " + std::strerror(errno));
-    }
-    loaded = problem_vehicle(file, options.problem);
+    loaded = problem_vehicle(*file.stream(), file.label());
   }
   if (const auto* error = std::get_if<std::string>(&loaded)) {
     fail(*error + " (nothing was solved or written)");
@@ -83,27 +75,22 @@ Grid make_grid(const EnvelopeOptions& options, const Vehicle& vehicle) {
   return grid;
 }
 
-// A file of this run's own, removed however the run ends.
-struct ScratchFile {
-  fs::path path =
-      fs::temp_directory_path() /
-      ("sfqp-envelope-" +
-       std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()) + ".csv");
-  ~ScratchFile() {
-    std::error_code ignored;
-    fs::remove(path, ignored);
+// Every output path, checked before anything is solved.
+void check_outputs(const EnvelopeOptions& options) {
+  const std::vector<io::PlannedOutput> outputs = {
+      {"--output", options.output}, {"--summary", options.summary}, {"--plot", options.plot}};
+  if (auto error = io::check_output_paths(outputs, {options.problem})) {
+    fail(*error + " (nothing was solved or written)", exit_cannot_write);
   }
-};
-
-void write_rows(const fs::path& path, const Grid& grid, std::span<const PointResult> results,
-                simulate::FileFormat format, bool exact) {
-  simulate::PartialFile file(path);
-  write_envelope_rows(grid, results, format, exact,
-                      [&](std::string_view text) { file.write(text); });
-  file.commit();
+  if (!options.plot.empty()) {
+    if (auto error = simulate::check_plot_ready()) {
+      fail(*error + " (nothing was solved or written)", exit_cannot_write);
+    }
+  }
 }
 
 void run_envelope(const EnvelopeOptions& options) {
+  check_outputs(options);
   const Vehicle vehicle = load_vehicle(options);
   const Grid grid = make_grid(options, vehicle);
   const PointSolver solver(vehicle.coupling);
@@ -119,24 +106,32 @@ void run_envelope(const EnvelopeOptions& options) {
   }
 
   const EnvelopeSummary summary = summarise(vehicle, grid, solver.tolerance(), results);
+  io::OutputFiles files;
   if (!options.output.empty()) {
-    write_rows(options.output, grid, results, *simulate::format_of(options.output), options.exact);
+    write_envelope_rows(grid, results, *simulate::format_of(options.output), options.exact,
+                        files.open(options.output));
   }
   if (!options.summary.empty()) {
-    simulate::write_whole_file(options.summary, summary_json(summary, vehicle).dump(2) + "\n");
+    files.open(options.summary) << summary_json(summary, vehicle).dump(2) << "\n";
   }
+  // The plot reads the rows from a scratch file of its own.
+  fs::path plot_rows;
   if (!options.plot.empty()) {
-    const ScratchFile rows;
-    write_rows(rows.path, grid, results, simulate::FileFormat::csv, false);
+    write_envelope_rows(grid, results, simulate::FileFormat::csv, false,
+                        files.open_scratch(".csv", plot_rows));
+  }
+  files.finish_writing();
+  if (!options.plot.empty()) {
     EnvelopePlotRequest request{
-        rows.path, options.plot, "sfqp envelope: " + vehicle.description, {}, &grid};
+        plot_rows, files.reserve(options.plot), "sfqp envelope: " + vehicle.description, {}, &grid};
     for (std::size_t i = 0; i < kEqualityCount; ++i) {
       request.labels[i] = demand_label(vehicle, i);
     }
     if (auto error = draw_envelope_plot(request)) {
-      fail(*error);
+      fail(*error + " (nothing was written)", exit_cannot_write);
     }
   }
+  files.commit();
   if (!options.quiet) {
     std::cerr << summary_text(summary, vehicle);
   }
@@ -152,15 +147,6 @@ std::string check_vehicle(const std::string& name) {
   const auto found = scenario_vehicle(name);
   const auto* error = std::get_if<std::string>(&found);
   return error ? *error : std::string();
-}
-
-std::string check_output_name(const std::string& name) {
-  return simulate::format_of(name) ? std::string() : "must end in .csv or .jsonl: " + name;
-}
-
-std::string check_plot_name(const std::string& name) {
-  const std::string extension = fs::path(name).extension().string();
-  return extension == ".png" || extension == ".PNG" ? std::string() : "must end in .png: " + name;
 }
 
 }  // namespace
@@ -189,14 +175,14 @@ void register_envelope_command(CLI::App& app) {
       ->check(CLI::Validator(check_axis, ""))
       ->type_name("AXIS:FROM:TO:COUNT");
   command->add_option("--output", options->output, "one row per point, .csv or .jsonl")
-      ->check(CLI::Validator(check_output_name, ""))
+      ->check(CLI::Validator(simulate::check_rows_file_name, ""))
       ->type_name("FILE");
   command->add_flag("--exact", options->exact,
                     "write every number of --output as a C99 hexadecimal float (%a)");
   command->add_option("--summary", options->summary, "also write the summary as JSON to FILE")
       ->type_name("FILE");
   command->add_option("--plot", options->plot, "draw the envelope into FILE.png")
-      ->check(CLI::Validator(check_plot_name, ""))
+      ->check(CLI::Validator(simulate::check_png_file_name, ""))
       ->type_name("FILE.png");
   command
       ->add_option("-j,--jobs", options->jobs,
@@ -211,6 +197,8 @@ void register_envelope_command(CLI::App& app) {
       run_envelope(*options);
     } catch (const CLI::Error&) {
       throw;
+    } catch (const io::OutputError& error) {
+      fail(std::string(error.what()) + " (no output was written)", exit_cannot_write);
     } catch (const std::exception& error) {
       fail(error.what());
     }

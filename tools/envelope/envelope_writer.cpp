@@ -44,17 +44,15 @@ std::string json_row(const Demand& demand, const PointResult& point, bool exact)
 }  // namespace
 
 void write_envelope_rows(const Grid& grid, std::span<const PointResult> results,
-                         simulate::FileFormat format, bool exact,
-                         const std::function<void(std::string_view)>& write) {
+                         simulate::FileFormat format, bool exact, std::ostream& out) {
   const bool csv = format == simulate::FileFormat::csv;
   if (csv) {
-    write(
-        "t0,t1,t2,t3,iterations,converged,fell_back,beyond_reach,achieved_0,achieved_1,"
-        "achieved_2,achieved_3\n");
+    out << "t0,t1,t2,t3,iterations,converged,fell_back,beyond_reach,achieved_0,achieved_1,"
+           "achieved_2,achieved_3\n";
   }
-  for (std::size_t k = 0; k < grid.size(); ++k) {
+  for (std::size_t k = 0; k < grid.size() && out; ++k) {
     const Demand demand = grid.demand(k);
-    write(csv ? csv_row(demand, results[k], exact) : json_row(demand, results[k], exact));
+    out << (csv ? csv_row(demand, results[k], exact) : json_row(demand, results[k], exact));
   }
 }
 

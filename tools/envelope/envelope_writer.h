@@ -5,9 +5,8 @@
 // 17 significant digits, or with exact as C99 hexadecimal floats.
 #pragma once
 
-#include <functional>
+#include <ostream>
 #include <span>
-#include <string_view>
 
 #include "tools/envelope/grid.h"
 #include "tools/envelope/point_solver.h"
@@ -15,10 +14,9 @@
 
 namespace sfqp::envelope {
 
-// Hands the file's text to write, a row at a time; results: at least
-// grid.size() of them, in the grid's order.
+// Writes the rows to out; results: at least grid.size() of them, in the
+// grid's order.
 void write_envelope_rows(const Grid& grid, std::span<const PointResult> results,
-                         simulate::FileFormat format, bool exact,
-                         const std::function<void(std::string_view)>& write);
+                         simulate::FileFormat format, bool exact, std::ostream& out);
 
 }  // namespace sfqp::envelope

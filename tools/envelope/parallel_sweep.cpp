@@ -71,9 +71,13 @@ bool write_all(int fd, const char* data, std::size_t size) {
 // process's exit handlers or flushing its buffered output a second time.
 [[noreturn]] void work(const PointSolver& solver, std::span<const Demand> demands, std::size_t jobs,
                        std::size_t w, int fd) {
-  // Interrupted, a worker just ends; the tool cleans up after itself.
-  std::signal(SIGINT, SIG_DFL);
-  std::signal(SIGTERM, SIG_DFL);
+  // Interrupted, a worker just ends: the tool's handlers that remove its
+  // temporary files belong to the tool alone. A signal ignored stays ignored.
+  for (const int signal_number : {SIGINT, SIGTERM}) {
+    if (std::signal(signal_number, SIG_DFL) == SIG_IGN) {
+      std::signal(signal_number, SIG_IGN);
+    }
+  }
   PointResult batch[kBatch];
   std::size_t filled = 0;
   for (std::size_t k = w; k < demands.size(); k += jobs) {

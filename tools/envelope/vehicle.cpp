@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <variant>
 
+#include "tools/io/bounded_line.h"
 #include "tools/io/problem_json.h"
 #include "tools/simulate/scenarios.h"
 
@@ -77,12 +78,17 @@ std::variant<Vehicle, std::string> scenario_vehicle(const std::string& name) {
 std::variant<Vehicle, std::string> problem_vehicle(std::istream& in, const std::string& source) {
   std::optional<Vehicle> vehicle;
   long long number = 0;
-  for (std::string line; std::getline(in, line);) {
+  std::string line;
+  for (io::LineRead read; (read = io::read_bounded_line(in, line)) != io::LineRead::end;) {
     ++number;
+    const std::string where = source + ":" + std::to_string(number) + ": ";
+    if (read == io::LineRead::too_long) {
+      return where + "longer than " + std::to_string(io::kLineByteLimit) +
+             " bytes (a problem takes a few kB)";
+    }
     if (is_blank(line)) {
       continue;
     }
-    const std::string where = source + ":" + std::to_string(number) + ": ";
     if (vehicle) {
       return where + "a second problem; the envelope takes one";
     }

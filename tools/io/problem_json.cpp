@@ -6,29 +6,41 @@
 #include <cstdlib>
 #include <span>
 
+#include "tools/io/excerpt.h"
+#include "tools/io/json_text.h"
+
 namespace sfqp::io {
 
 using nlohmann::json;
 using nlohmann::ordered_json;
 
-std::optional<double> read_number(const json& value) {
-  if (value.is_number()) {
-    return value.get<double>();
-  }
-  if (!value.is_string()) {
-    return std::nullopt;
-  }
-  const std::string& text = value.get_ref<const std::string&>();
+NumberReading read_number_text(const std::string& text) {
+  static const std::string kNotANumber = "is not a number";
   if (text.empty()) {
-    return std::nullopt;
+    return kNotANumber;
   }
   char* end = nullptr;
   errno = 0;
   const double parsed = std::strtod(text.c_str(), &end);
   if (end != text.c_str() + text.size()) {
-    return std::nullopt;
+    return kNotANumber;
+  }
+  // An overflow gives infinity with ERANGE; an underflow (a subnormal, which
+  // --exact writes) also sets ERANGE and is read as it is.
+  if (errno == ERANGE && std::isinf(parsed)) {
+    return std::string("is beyond the range of a double");
   }
   return parsed;
+}
+
+NumberReading read_number(const json& value) {
+  if (value.is_number()) {
+    return value.get<double>();
+  }
+  if (!value.is_string()) {
+    return std::string("is not a number");
+  }
+  return read_number_text(value.get_ref<const std::string&>());
 }
 
 std::string hex_float(double value) {
@@ -58,10 +70,24 @@ std::optional<std::string> read_vector(const json& object, const char* key,
   }
   for (std::size_t i = 0; i < N; ++i) {
     const auto number = read_number((*found)[i]);
-    if (!number) {
-      return std::string("\"") + key + "\" entry " + std::to_string(i) + " is not a number";
+    if (const auto* problem = std::get_if<std::string>(&number)) {
+      return std::string("\"") + key + "\" entry " + std::to_string(i) + " " + *problem;
     }
-    out[i] = *number;
+    out[i] = std::get<double>(number);
+  }
+  return std::nullopt;
+}
+
+template <std::size_t N>
+std::optional<std::string> read_weights(const json& object, const char* key,
+                                        std::array<double, N>& out) {
+  if (auto error = read_vector(object, key, out)) {
+    return error;
+  }
+  for (std::size_t i = 0; i < N; ++i) {
+    if (auto error = api::check_weight(out[i])) {
+      return std::string("\"") + key + "\" entry " + std::to_string(i) + " " + *error;
+    }
   }
   return std::nullopt;
 }
@@ -73,13 +99,13 @@ std::optional<std::string> read_settings(const json& object, SolverSettings& set
     return "\"settings\" must be an object of setting names and values";
   }
   for (const auto& [key, value] : object.items()) {
-    const auto number = value.is_boolean() ? std::optional<double>(value.get<bool>() ? 1.0 : 0.0)
-                                           : read_number(value);
-    if (!number) {
-      return "setting \"" + key + "\" is not a number";
+    const auto number =
+        value.is_boolean() ? NumberReading(value.get<bool>() ? 1.0 : 0.0) : read_number(value);
+    if (const auto* problem = std::get_if<std::string>(&number)) {
+      return "setting " + excerpt(key) + " " + *problem;
     }
-    if (auto error = api::apply_setting(settings, key, *number)) {
-      return error;
+    if (auto error = api::apply_setting(settings, key, std::get<double>(number))) {
+      return "setting " + excerpt(key) + " " + *error;
     }
   }
   return std::nullopt;
@@ -113,25 +139,14 @@ ordered_json doubles(std::span<const double> values, bool exact) {
   return out;
 }
 
-// nlohmann's message names line 1 and column n of the text it was given; the
-// caller knows the line, so keep the column and the description.
-std::string describe_parse_error(const json::parse_error& error) {
-  const std::string what = error.what();
-  const std::size_t column = what.find("column ");
-  const std::size_t colon = what.find(": ", column == std::string::npos ? 0 : column);
-  const std::string description = colon == std::string::npos ? what : what.substr(colon + 2);
-  return "not valid JSON at column " + std::to_string(error.byte) + ": " + description;
-}
-
 }  // namespace
 
 std::variant<NamedProblem, std::string> parse_problem_line(const std::string& line) {
-  json object;
-  try {
-    object = json::parse(line);
-  } catch (const json::parse_error& error) {
-    return describe_parse_error(error);
+  auto parsed_text = parse_json_text(line);
+  if (const auto* error = std::get_if<JsonError>(&parsed_text)) {
+    return "not valid JSON at column " + std::to_string(error->column) + ": " + error->detail;
   }
+  const json& object = std::get<json>(parsed_text);
   if (!object.is_object()) {
     return std::string("a problem must be a JSON object");
   }
@@ -142,7 +157,7 @@ std::variant<NamedProblem, std::string> parse_problem_line(const std::string& li
       known = known || key == k;
     }
     if (!known) {
-      return "unknown key \"" + key + "\"";
+      return "unknown key " + excerpt(key);
     }
   }
   NamedProblem parsed;
@@ -171,16 +186,16 @@ std::variant<NamedProblem, std::string> parse_problem_line(const std::string& li
     }
     for (const auto& [key, value] : weights->items()) {
       if (key != "error_weight" && key != "effort_weight") {
-        return "unknown weight \"" + key + "\"";
+        return "unknown weight " + excerpt(key);
       }
     }
     if (weights->contains("error_weight")) {
-      if (auto error = read_vector(*weights, "error_weight", parsed.problem.error_weight)) {
+      if (auto error = read_weights(*weights, "error_weight", parsed.problem.error_weight)) {
         return *error;
       }
     }
     if (weights->contains("effort_weight")) {
-      if (auto error = read_vector(*weights, "effort_weight", parsed.problem.effort_weight)) {
+      if (auto error = read_weights(*weights, "effort_weight", parsed.problem.effort_weight)) {
         return *error;
       }
     }

@@ -27,8 +27,15 @@ struct NamedProblem {
 // A parsed problem, or the text of what is wrong with the line.
 std::variant<NamedProblem, std::string> parse_problem_line(const std::string& line);
 
-// Reads a double from a JSON number or a hexadecimal/decimal float string.
-std::optional<double> read_number(const nlohmann::json& value);
+// A number read from text, or why the text is none: "is not a number", or "is
+// beyond the range of a double" (1e400: never silently infinity; "inf" is).
+using NumberReading = std::variant<double, std::string>;
+
+// Reads a decimal or C99 hexadecimal float, "nan" or "inf" (any case), whole.
+NumberReading read_number_text(const std::string& text);
+
+// Reads a double from a JSON number or a string that read_number_text reads.
+NumberReading read_number(const nlohmann::json& value);
 
 // The exact text of a double: C99 %a. Every NaN is written "nan": the sign and
 // payload of a NaN are not part of a result, and one spelling lets exact output

@@ -12,7 +12,9 @@ const char* const kExitCodesHelp =
     "  0  success: every problem answered\n"
     "  1  bad input: a line was malformed or a file unreadable (reported on standard\n"
     "     error with its line number; the good lines are still answered)\n"
-    "  2  bad usage: unknown option, missing or invalid argument";
+    "  2  bad usage: unknown option, missing or invalid argument\n"
+    "  3  cannot write: an output file or standard output could not be written\n"
+    "     (a file is then left as it was before the run)";
 
 const CLI::Validator& unsigned_64() {
   static const CLI::Validator validator(
@@ -33,7 +35,9 @@ void finish_with(ExitCode code) {
   throw CLI::RuntimeError(code);
 }
 
-int run(CLI::App& app, int argc, const char* const* argv) {
+namespace {
+
+int parse_and_run(CLI::App& app, int argc, const char* const* argv) {
   try {
     app.parse(argc, argv);
   } catch (const CLI::RuntimeError& finished) {
@@ -51,6 +55,17 @@ int run(CLI::App& app, int argc, const char* const* argv) {
     return exit_bad_usage;
   }
   return exit_success;
+}
+
+}  // namespace
+
+int run(CLI::App& app, int argc, const char* const* argv) {
+  const int code = parse_and_run(app, argc, argv);
+  if (!std::cout.flush()) {
+    std::cerr << app.get_name() << ": cannot write to standard output\n";
+    return exit_cannot_write;
+  }
+  return code;
 }
 
 }  // namespace sfqp::tool

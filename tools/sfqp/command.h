@@ -9,16 +9,19 @@ namespace sfqp::tool {
 
 // The tool's exit codes.
 enum ExitCode : int {
-  exit_success = 0,    // every input answered
-  exit_bad_input = 1,  // an input line was malformed or a file unreadable (the rest answered)
-  exit_bad_usage = 2,  // unknown option, missing or invalid argument
+  exit_success = 0,       // every input answered
+  exit_bad_input = 1,     // an input line was malformed or a file unreadable (the rest answered)
+  exit_bad_usage = 2,     // unknown option, missing or invalid argument
+  exit_cannot_write = 3,  // an output (a file, standard output) could not be written
 };
 
 // Ends a subcommand's callback with a failure code; run() returns it.
 [[noreturn]] void finish_with(ExitCode code);
 
 // Parses the command line and runs the chosen subcommand. Returns the exit code:
-// CLI11's own usage errors map to exit_bad_usage, help to exit_success.
+// CLI11's own usage errors map to exit_bad_usage, help to exit_success; when
+// standard output cannot take what was written to it (a full disk, a closed
+// pipe, /dev/full), exit_cannot_write whatever the command did.
 int run(CLI::App& app, int argc, const char* const* argv);
 
 // Accepts a whole number from 0 to 2^64 - 1 written in decimal digits. (CLI11

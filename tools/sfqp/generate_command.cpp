@@ -90,11 +90,12 @@ void generate(const GenerateOptions& options) {
         line["settings"] = *settings;
       }
       std::cout << line.dump() << '\n';
+      if (!std::cout) {
+        // A full disk or closed pipe: stop rather than generate on for nothing.
+        std::cerr << "sfqp generate: cannot write the problems to standard output\n";
+        finish_with(exit_cannot_write);
+      }
     }
-  }
-  if (!std::cout.flush()) {
-    std::cerr << "sfqp generate: cannot write the problems\n";
-    finish_with(exit_bad_input);
   }
 }
 

@@ -1,9 +1,5 @@
 #include "tools/sfqp/solve_command.h"
 
-#include <cerrno>
-#include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <iostream>
 #include <memory>
 #include <optional>
@@ -12,6 +8,8 @@
 
 #include "api/core_api.h"
 #include "solver/instruction_set.h"
+#include "tools/io/bounded_line.h"
+#include "tools/io/input_file.h"
 #include "tools/io/problem_json.h"
 
 namespace sfqp::tool {
@@ -80,8 +78,15 @@ ExitCode solve_lines(std::istream& in, const std::string& source, bool exact, st
                      std::ostream& err) {
   ExitCode status = exit_success;
   long long number = 0;
-  for (std::string line; std::getline(in, line);) {
+  std::string line;
+  for (io::LineRead read; (read = io::read_bounded_line(in, line)) != io::LineRead::end;) {
     ++number;
+    if (read == io::LineRead::too_long) {
+      err << "sfqp solve: " << source << ":" << number << ": longer than " << io::kLineByteLimit
+          << " bytes (a problem takes a few kB); skipped\n";
+      status = exit_bad_input;
+      continue;
+    }
     if (is_blank(line)) {
       continue;
     }
@@ -99,14 +104,17 @@ ExitCode solve_lines(std::istream& in, const std::string& source, bool exact, st
     out << io::result_to_json(named.name, result, exact, with_console)
                .dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace)
         << '\n';
+    if (!out) {
+      break;  // reported below; answering the rest would write nowhere
+    }
   }
   if (in.bad()) {
     err << "sfqp solve: " << source << ": read error after line " << number << '\n';
     status = exit_bad_input;
   }
   if (!out.flush()) {
-    err << "sfqp solve: cannot write the results\n";
-    status = exit_bad_input;
+    err << "sfqp solve: cannot write the results to standard output\n";
+    status = exit_cannot_write;
   }
   return status;
 }
@@ -125,22 +133,12 @@ void register_solve_command(CLI::App& app) {
     if (!instruction_set->empty()) {
       use_instruction_set_named(*instruction_set);
     }
-    ExitCode status = exit_success;
-    if (*input == "-") {
-      status = solve_lines(std::cin, "<stdin>", *exact, std::cout, std::cerr);
-    } else {
-      std::ifstream file;
-      if (std::filesystem::is_directory(*input)) {
-        errno = EISDIR;
-      } else {
-        file.open(*input);
-      }
-      if (!file.is_open()) {
-        std::cerr << "sfqp solve: cannot open " << *input << ": " << std::strerror(errno) << '\n';
-        finish_with(exit_bad_input);
-      }
-      status = solve_lines(file, *input, *exact, std::cout, std::cerr);
+    io::InputFile file(*input);
+    if (file.stream() == nullptr) {
+      std::cerr << "sfqp solve: cannot open " << file.label() << ": " << file.error() << '\n';
+      finish_with(exit_bad_input);
     }
+    const ExitCode status = solve_lines(*file.stream(), file.label(), *exact, std::cout, std::cerr);
     if (status != exit_success) {
       finish_with(status);
     }

@@ -2,13 +2,18 @@
 
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <cstring>
-#include <fstream>
 #include <functional>
 #include <optional>
+#include <sstream>
 #include <string_view>
 #include <vector>
 
+#include "tools/io/bounded_line.h"
+#include "tools/io/excerpt.h"
+#include "tools/io/input_file.h"
+#include "tools/io/json_text.h"
 #include "tools/io/problem_json.h"
 #include "tools/simulate/file_format.h"
 
@@ -27,8 +32,13 @@ std::string at_line(std::size_t number) {
 std::optional<ReadError> for_each_line(std::istream& in, const LineHandler& handle) {
   std::size_t number = 0;
   std::optional<std::size_t> first_blank;
-  for (std::string line; std::getline(in, line);) {
+  std::string line;
+  for (io::LineRead read; (read = io::read_bounded_line(in, line)) != io::LineRead::end;) {
     ++number;
+    if (read == io::LineRead::too_long) {
+      return ReadError{at_line(number) + " is longer than " + std::to_string(io::kLineByteLimit) +
+                       " bytes; a step takes a few kB"};
+    }
     if (!line.empty() && line.back() == '\r') {
       line.pop_back();
     }
@@ -50,36 +60,63 @@ std::optional<ReadError> for_each_line(std::istream& in, const LineHandler& hand
   return std::nullopt;
 }
 
-std::string_view trimmed(std::string_view text) {
-  const auto first = text.find_first_not_of(" \t");
-  if (first == std::string_view::npos) {
-    return {};
-  }
-  const auto last = text.find_last_not_of(" \t");
-  return text.substr(first, last - first + 1);
+bool is_blank_space(char c) {
+  return c == ' ' || c == '\t';
 }
 
-std::vector<std::string_view> split_fields(std::string_view line) {
-  std::vector<std::string_view> fields;
-  std::size_t start = 0;
+// One CSV record on one line, RFC 4180: fields split at commas, a field in
+// double quotes may hold commas and doubled quotes (""), spaces and tabs around
+// a field are dropped. A quoted field cannot span lines: no field of this
+// format holds a line break.
+std::variant<std::vector<std::string>, std::string> split_fields(std::string_view line) {
+  std::vector<std::string> fields;
+  std::size_t at = 0;
   for (;;) {
-    const auto comma = line.find(',', start);
-    fields.push_back(trimmed(line.substr(start, comma - start)));
-    if (comma == std::string_view::npos) {
+    while (at < line.size() && is_blank_space(line[at])) {
+      ++at;
+    }
+    std::string field;
+    const std::size_t column = fields.size() + 1;
+    if (at < line.size() && line[at] == '"') {
+      for (++at;; ++at) {
+        if (at == line.size()) {
+          return "column " + std::to_string(column) + ": a quoted field is not closed";
+        }
+        if (line[at] == '"') {
+          if (at + 1 < line.size() && line[at + 1] == '"') {
+            field += '"';
+            ++at;
+            continue;
+          }
+          ++at;
+          break;
+        }
+        field += line[at];
+      }
+      while (at < line.size() && is_blank_space(line[at])) {
+        ++at;
+      }
+      if (at < line.size() && line[at] != ',') {
+        return "column " + std::to_string(column) + ": text after a closing quote";
+      }
+    } else {
+      const std::size_t comma = std::min(line.find(',', at), line.size());
+      field = line.substr(at, comma - at);
+      while (!field.empty() && is_blank_space(field.back())) {
+        field.pop_back();
+      }
+      if (field.find('"') != std::string::npos) {
+        return "column " + std::to_string(column) +
+               ": a quote inside an unquoted field (quote the whole field)";
+      }
+      at = comma;
+    }
+    fields.push_back(std::move(field));
+    if (at == line.size()) {
       return fields;
     }
-    start = comma + 1;
+    ++at;  // the comma
   }
-}
-
-// Long text is cut so that one bad line cannot flood the terminal.
-std::string shortened(std::string_view text) {
-  constexpr std::size_t kShown = 40;
-  return std::string(text.substr(0, kShown)) + (text.size() > kShown ? "..." : "");
-}
-
-std::string excerpt(std::string_view text) {
-  return "\"" + shortened(text) + "\"";
 }
 
 std::string column_count_error(std::size_t line, std::size_t count) {
@@ -92,8 +129,21 @@ std::string column_count_error(std::size_t line, std::size_t count) {
   return text;
 }
 
+// text without the UTF-8 byte-order mark that spreadsheet programs put before
+// a file's first line.
+std::string_view without_byte_order_mark(std::string_view text) {
+  constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+  return text.substr(0, kByteOrderMark.size()) == kByteOrderMark
+             ? text.substr(kByteOrderMark.size())
+             : text;
+}
+
 std::optional<std::string> check_header(std::size_t line, std::string_view text) {
-  const auto fields = split_fields(text);
+  auto split = split_fields(without_byte_order_mark(text));
+  if (const auto* error = std::get_if<std::string>(&split)) {
+    return at_line(line) + ", " + *error;
+  }
+  const auto& fields = std::get<std::vector<std::string>>(split);
   if (fields.size() != kCsvInputColumnCount) {
     return column_count_error(line, fields.size()) +
            " (the header names c_r0_c0 ... c_r3_c15 column-major, then t0 ... t3)";
@@ -102,7 +152,7 @@ std::optional<std::string> check_header(std::size_t line, std::string_view text)
   for (std::size_t c = 0; c < fields.size(); ++c) {
     if (fields[c] != names[c]) {
       return at_line(line) + ", column " + std::to_string(c + 1) + ": header " +
-             excerpt(fields[c]) + " where \"" + names[c] +
+             io::excerpt(fields[c]) + " where \"" + names[c] +
              "\" is expected (c_r<row>_c<column> column-major, then t0 ... t3)";
     }
   }
@@ -111,7 +161,11 @@ std::optional<std::string> check_header(std::size_t line, std::string_view text)
 
 std::optional<std::string> parse_csv_step(std::size_t line, std::string_view text,
                                           StepInput& step) {
-  const auto fields = split_fields(text);
+  auto split = split_fields(text);
+  if (const auto* error = std::get_if<std::string>(&split)) {
+    return at_line(line) + ", " + *error;
+  }
+  const auto& fields = std::get<std::vector<std::string>>(split);
   if (fields.size() != kCsvInputColumnCount) {
     return column_count_error(line, fields.size());
   }
@@ -121,26 +175,14 @@ std::optional<std::string> parse_csv_step(std::size_t line, std::string_view tex
     if (fields[c].empty()) {
       return where + ": empty, expected a number";
     }
-    const auto value = io::read_number(nlohmann::json(std::string(fields[c])));
-    if (!value) {
-      return where + ": " + excerpt(fields[c]) + " is not a number";
+    const auto value = io::read_number_text(fields[c]);
+    if (const auto* problem = std::get_if<std::string>(&value)) {
+      return where + ": " + io::excerpt(fields[c]) + " " + *problem;
     }
-    if (c < kCouplingCount) {
-      step.coupling[c] = *value;
-    } else {
-      step.target[c - kCouplingCount] = *value;
-    }
+    (c < kCouplingCount ? step.coupling[c] : step.target[c - kCouplingCount]) =
+        std::get<double>(value);
   }
   return std::nullopt;
-}
-
-// nlohmann's text repeats the position ("... at line 1, column 12: detail");
-// keep only the detail.
-std::string json_error_detail(const nlohmann::json::parse_error& error) {
-  const std::string text = error.what();
-  const auto column = text.find("column ");
-  const auto colon = column == std::string::npos ? column : text.find(": ", column);
-  return colon == std::string::npos ? text : text.substr(colon + 2);
 }
 
 template <std::size_t N>
@@ -157,23 +199,24 @@ std::optional<std::string> read_entries(const nlohmann::json& object, const char
            " numbers";
   }
   for (std::size_t i = 0; i < N; ++i) {
-    const auto value = io::read_number((*found)[i]);
-    if (!value) {
+    const nlohmann::json& entry = (*found)[i];
+    const auto value = io::read_number(entry);
+    if (const auto* problem = std::get_if<std::string>(&value)) {
       return std::string("\"") + key + "\" entry " + std::to_string(i) + ": " +
-             shortened((*found)[i].dump()) + " is not a number";
+             io::excerpt(entry.is_string() ? entry.get_ref<const std::string&>() : entry.dump()) +
+             " " + *problem;
     }
-    out[i] = *value;
+    out[i] = std::get<double>(value);
   }
   return std::nullopt;
 }
 
 std::optional<std::string> parse_json_step(std::string_view text, StepInput& step) {
-  nlohmann::json object;
-  try {
-    object = nlohmann::json::parse(text);
-  } catch (const nlohmann::json::parse_error& error) {
-    return "column " + std::to_string(error.byte) + ": not valid JSON: " + json_error_detail(error);
+  auto parsed = io::parse_json_text(text);
+  if (const auto* error = std::get_if<io::JsonError>(&parsed)) {
+    return "column " + std::to_string(error->column) + ": not valid JSON: " + error->detail;
   }
+  const nlohmann::json& object = std::get<nlohmann::json>(parsed);
   if (!object.is_object()) {
     return std::string("a step must be a JSON object {\"coupling\": [64], \"target\": [4]}");
   }
@@ -182,7 +225,7 @@ std::optional<std::string> parse_json_step(std::string_view text, StepInput& ste
       return "\"" + key + "\" cannot be replayed: the block solves with its own " + key;
     }
     if (key != "coupling" && key != "target" && key != "name") {
-      return "unknown key \"" + key + "\" (a step has \"coupling\" and \"target\")";
+      return "unknown key " + io::excerpt(key) + " (a step has \"coupling\" and \"target\")";
     }
   }
   if (auto error = read_entries(object, "coupling", step.coupling)) {
@@ -248,22 +291,42 @@ std::variant<StepInputs, ReadError> read_json_lines_input(std::istream& in) {
   return finish(std::move(steps), std::move(error));
 }
 
-std::variant<StepInputs, ReadError> read_recorded_input(const std::filesystem::path& path) {
-  const auto format = format_of(path);
+namespace {
+
+// Standard input has no extension to tell its format: a JSON Lines step
+// starts with '{', a CSV file with its header.
+FileFormat sniffed_format(std::string_view text) {
+  text = without_byte_order_mark(text);
+  const auto first = text.find_first_not_of(" \t\r\n");
+  return first != std::string_view::npos && text[first] == '{' ? FileFormat::json_lines
+                                                               : FileFormat::csv;
+}
+
+}  // namespace
+
+std::variant<StepInputs, ReadError> read_recorded_input(const std::string& name) {
+  std::optional<FileFormat> format = format_of(name);
+  if (!format && !io::is_standard_input(name)) {
+    return ReadError{name +
+                     ": unknown input format; name the file .csv or .jsonl, or give - "
+                     "for standard input"};
+  }
+  io::InputFile file(name);
+  if (file.stream() == nullptr) {
+    return ReadError{file.label() + ": cannot open: " + file.error()};
+  }
+  std::istream* in = file.stream();
+  std::istringstream whole;
   if (!format) {
-    return ReadError{path.string() + ": unknown input format; name the file .csv or .jsonl"};
+    std::ostringstream text;
+    text << in->rdbuf();
+    whole.str(std::move(text).str());
+    format = sniffed_format(whole.view());
+    in = &whole;
   }
-  std::error_code ignored;
-  if (std::filesystem::is_directory(path, ignored)) {
-    return ReadError{path.string() + ": is a directory, not a recorded input file"};
-  }
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    return ReadError{path.string() + ": cannot open: " + std::strerror(errno)};
-  }
-  auto read = *format == FileFormat::csv ? read_csv_input(in) : read_json_lines_input(in);
+  auto read = *format == FileFormat::csv ? read_csv_input(*in) : read_json_lines_input(*in);
   if (auto* error = std::get_if<ReadError>(&read)) {
-    error->message = path.string() + ": " + error->message;
+    error->message = file.label() + ": " + error->message;
   }
   return read;
 }

@@ -17,7 +17,6 @@
 #pragma once
 
 #include <array>
-#include <filesystem>
 #include <iosfwd>
 #include <string>
 #include <variant>
@@ -40,7 +39,9 @@ struct ReadError {
 std::variant<StepInputs, ReadError> read_csv_input(std::istream& in);
 std::variant<StepInputs, ReadError> read_json_lines_input(std::istream& in);
 
-// Opens and reads path in the format its extension names.
-std::variant<StepInputs, ReadError> read_recorded_input(const std::filesystem::path& path);
+// Opens and reads the file name in the format its extension names. "-" (or
+// /dev/stdin) reads standard input, JSON Lines when its first character is
+// '{', CSV otherwise.
+std::variant<StepInputs, ReadError> read_recorded_input(const std::string& name);
 
 }  // namespace sfqp::simulate

@@ -20,13 +20,19 @@ inline constexpr const char* kPlotPython = "/usr/bin/python3";
 
 struct PlotRequest {
   std::filesystem::path run;  // the run, written with diagnostics (CSV)
-  std::filesystem::path png;
+  std::filesystem::path png;  // where the script writes (a temporary file of the run's outputs)
   std::string title;
   std::array<std::string, kEqualityCount> labels;     // the four virtual controls
   std::vector<std::pair<double, std::string>> marks;  // (time in s, label) of events
 };
 
-// Runs the script; returns what went wrong, or nothing when the picture is written.
+// Whether the plot can be drawn here: the Python runs and imports matplotlib.
+// Asked before a run starts, so that a missing library is found at once.
+// Returns what is missing, or nothing.
+std::optional<std::string> check_plot_ready();
+
+// Runs the script; returns what went wrong, or nothing when the picture is
+// written. While it runs, a stop signal stops the script too.
 std::optional<std::string> draw_plot(const PlotRequest& request);
 
 // Runs a plotting script (its text) under kPlotPython with arguments, without a

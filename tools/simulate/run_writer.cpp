@@ -93,16 +93,15 @@ std::string json_row(const StepRecord& r, const WriterOptions& options) {
 
 }  // namespace
 
-RunWriter::RunWriter(std::filesystem::path destination, WriterOptions options)
-    : options_(options), file_(std::move(destination)) {
+RunWriter::RunWriter(std::ostream& out, WriterOptions options) : options_(options), out_(out) {
   if (options_.format == FileFormat::csv) {
-    file_.write(csv_header(options_.diagnostics));
+    out_ << csv_header(options_.diagnostics);
   }
 }
 
 void RunWriter::write(const StepRecord& record) {
-  file_.write(options_.format == FileFormat::csv ? csv_row(record, options_)
-                                                 : json_row(record, options_));
+  out_ << (options_.format == FileFormat::csv ? csv_row(record, options_)
+                                              : json_row(record, options_));
 }
 
 }  // namespace sfqp::simulate

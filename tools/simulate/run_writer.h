@@ -10,14 +10,13 @@
 // bit_identical (1 when output 1 equals the core API's output1 to the bit).
 //
 // Numbers are written with 17 significant digits, or with exact as C99
-// hexadecimal floats; both read back to the same double. The destination is
-// replaced only on commit(): a run that fails leaves an earlier file as it was.
+// hexadecimal floats; both read back to the same double. The rows go to a
+// stream: the caller's io::OutputFiles decides where and when they land.
 #pragma once
 
-#include <filesystem>
+#include <ostream>
 
 #include "tools/simulate/file_format.h"
-#include "tools/simulate/partial_file.h"
 #include "tools/simulate/step_record.h"
 
 namespace sfqp::simulate {
@@ -30,16 +29,14 @@ struct WriterOptions {
 
 class RunWriter {
  public:
-  // Throws std::runtime_error naming the file when it cannot be created.
-  RunWriter(std::filesystem::path destination, WriterOptions options);
+  // Writes the CSV header at once.
+  RunWriter(std::ostream& out, WriterOptions options);
 
   void write(const StepRecord& record);
-  // Moves the rows into place; throws std::runtime_error when writing failed.
-  void commit() { file_.commit(); }
 
  private:
   WriterOptions options_;
-  PartialFile file_;
+  std::ostream& out_;
 };
 
 }  // namespace sfqp::simulate

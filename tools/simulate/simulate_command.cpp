@@ -1,6 +1,5 @@
 #include "tools/simulate/simulate_command.h"
 
-#include <chrono>
 #include <cmath>
 #include <filesystem>
 #include <iostream>
@@ -11,10 +10,10 @@
 #include <variant>
 
 #include "host/engine/engine.h"
+#include "tools/io/output_files.h"
 #include "tools/sfqp/command.h"
 #include "tools/simulate/file_format.h"
 #include "tools/simulate/module_location.h"
-#include "tools/simulate/partial_file.h"
 #include "tools/simulate/progress_bar.h"
 #include "tools/simulate/recorded_input.h"
 #include "tools/simulate/run_plot.h"
@@ -61,15 +60,6 @@ struct RunSource {
   finish_with(code);
 }
 
-// Removes a temporary file however the run ends.
-struct RemovedAtExit {
-  fs::path path;
-  ~RemovedAtExit() {
-    std::error_code ignored;
-    fs::remove(path, ignored);
-  }
-};
-
 void print_scenarios() {
   for (const Scenario& s : scenarios()) {
     std::cout << s.name << (s.name == kDefaultScenario ? " (default)" : "") << "\n    "
@@ -105,14 +95,24 @@ RunSource load_source(const SimulateOptions& options) {
 }
 
 std::string module_path(const SimulateOptions& options) {
+  std::error_code error;
   if (!options.module.empty()) {
-    return options.module;
+    // A name without a folder ("notmod.so") would go to the loader's library
+    // search; the user means the file here.
+    const fs::path given(options.module);
+    const fs::file_status status = fs::status(given, error);
+    if (!fs::exists(status)) {
+      fail("--module " + options.module + ": no such file");
+    }
+    if (fs::is_directory(status)) {
+      fail("--module " + options.module + ": is a directory, not a module");
+    }
+    return fs::absolute(given, error).string();
   }
   const auto beside = default_module();
   if (!beside) {
     fail("cannot find this tool's own path to look for the module beside it; give --module");
   }
-  std::error_code error;
   if (!fs::exists(*beside, error)) {
     fail("no module at " + beside->string() +
          ": build it (target sfqpsolv_module) or give --module PATH");
@@ -120,23 +120,41 @@ std::string module_path(const SimulateOptions& options) {
   return beside->string();
 }
 
+// Every output path, checked before anything runs.
+void check_outputs(const SimulateOptions& options) {
+  const std::vector<io::PlannedOutput> outputs = {
+      {"--output", options.output}, {"--summary", options.summary}, {"--plot", options.plot}};
+  std::vector<fs::path> inputs = {options.input};
+  if (!options.module.empty()) {
+    inputs.emplace_back(options.module);
+  }
+  if (auto error = io::check_output_paths(outputs, inputs)) {
+    fail(*error + " (nothing was run or written)", exit_cannot_write);
+  }
+  if (!options.plot.empty()) {
+    if (auto error = check_plot_ready()) {
+      fail(*error + " (nothing was run or written)", exit_cannot_write);
+    }
+  }
+}
+
 void simulate(const SimulateOptions& options) {
+  check_outputs(options);
   const RunSource source = load_source(options);
   const std::string module = module_path(options);
 
+  io::OutputFiles files;
   std::optional<RunWriter> output;
   if (!options.output.empty()) {
-    output.emplace(options.output,
+    output.emplace(files.open(options.output),
                    WriterOptions{*format_of(options.output), options.exact, options.diagnose});
   }
-  // The plot reads the run with its diagnostics from a file of its own.
-  std::optional<RemovedAtExit> plot_data;
+  // The plot reads the run with its diagnostics from a scratch file of its own.
+  fs::path plot_data;
   std::optional<RunWriter> plot_writer;
   if (!options.plot.empty()) {
-    const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
-    plot_data.emplace(RemovedAtExit{fs::temp_directory_path() /
-                                    ("sfqp-simulate-" + std::to_string(stamp) + ".csv")});
-    plot_writer.emplace(plot_data->path, WriterOptions{FileFormat::csv, false, true});
+    plot_writer.emplace(files.open_scratch(".csv", plot_data),
+                        WriterOptions{FileFormat::csv, false, true});
   }
 
   SummaryBuilder summary(source.description, source.period, source.inputs.size());
@@ -160,32 +178,21 @@ void simulate(const SimulateOptions& options) {
   progress.finish();
   const RunSummary result = summary.finish();
 
+  if (!options.summary.empty()) {
+    files.open(options.summary) << summary_json(result).dump(2) << "\n";
+  }
+  files.finish_writing();
   if (plot_writer) {
-    plot_writer->commit();
     if (auto error =
-            draw_plot({plot_data->path, options.plot, "sfqp simulate: " + source.description,
-                       source.labels, source.marks})) {
-      fail(*error);
+            draw_plot({plot_data, files.reserve(options.plot),
+                       "sfqp simulate: " + source.description, source.labels, source.marks})) {
+      fail(*error + " (nothing was written)", exit_cannot_write);
     }
   }
-  if (output) {
-    output->commit();
-  }
-  if (!options.summary.empty()) {
-    write_whole_file(options.summary, summary_json(result).dump(2) + "\n");
-  }
+  files.commit();
   if (!options.quiet) {
     std::cerr << summary_text(result);
   }
-}
-
-std::string check_output_name(const std::string& name) {
-  return format_of(name) ? std::string() : "must end in .csv or .jsonl: " + name;
-}
-
-std::string check_plot_name(const std::string& name) {
-  const std::string extension = fs::path(name).extension().string();
-  return extension == ".png" || extension == ".PNG" ? std::string() : "must end in .png: " + name;
 }
 
 std::string check_scenario_name(const std::string& name) {
@@ -235,7 +242,7 @@ void register_simulate_command(CLI::App& app) {
       ->type_name("SECONDS")
       ->needs(input);
   command->add_option("--output", options->output, "one row per step, .csv or .jsonl")
-      ->check(CLI::Validator(check_output_name, ""))
+      ->check(CLI::Validator(check_rows_file_name, ""))
       ->type_name("FILE");
   command->add_flag("--exact", options->exact,
                     "write every number of --output as a C99 hexadecimal float (%a)");
@@ -244,7 +251,7 @@ void register_simulate_command(CLI::App& app) {
   command->add_option("--summary", options->summary, "also write the summary as JSON to FILE")
       ->type_name("FILE");
   command->add_option("--plot", options->plot, "draw the run into FILE.png")
-      ->check(CLI::Validator(check_plot_name, ""))
+      ->check(CLI::Validator(check_png_file_name, ""))
       ->type_name("FILE.png");
   command->add_flag("-q,--quiet", options->quiet, "no progress bar and no summary on stderr");
   command
@@ -262,6 +269,8 @@ void register_simulate_command(CLI::App& app) {
       simulate(*options);
     } catch (const CLI::Error&) {
       throw;
+    } catch (const io::OutputError& error) {
+      fail(std::string(error.what()) + " (no output was written)", exit_cannot_write);
     } catch (const std::exception& error) {
       fail(error.what());
     }
