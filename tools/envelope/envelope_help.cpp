@@ -25,9 +25,9 @@ const char* const kEnvelopeFooter =
     "            16-rotor vehicle at hover (117.68 N, no moments). manoeuvre@5 onwards\n"
     "            flies without rotor 3. Demands are in the vehicle's units: thrust [N],\n"
     "            roll, pitch and yaw [N m] (sfqp simulate --help describes the vehicle).\n"
-    "  --problem FILE  one problem line in the format of sfqp solve: its coupling is the\n"
-    "            vehicle, its target the base demand; no settings, and no weights other\n"
-    "            than the block's.\n"
+    "  --problem FILE  one problem line in the format of sfqp solve (- for standard\n"
+    "            input): its coupling is the vehicle, its target the base demand; no\n"
+    "            settings, and no weights other than the block's.\n"
     "\n"
     "Axes: AXIS:FROM:TO:COUNT, AXIS t0..t3 or thrust, roll, pitch, yaw (t0..t3), COUNT\n"
     "values evenly spaced from FROM to TO inclusive, 2 to 1000 per axis (so at most a\n"
@@ -60,8 +60,10 @@ const char* const kEnvelopeFooter =
     "\n"
     "Exit codes:\n"
     "  0  success\n"
-    "  1  bad input: the problem file unreadable or malformed, an output not writable,\n"
-    "     or the plot failed (no output is left half-written)\n"
-    "  2  bad usage: unknown option, missing or invalid argument";
+    "  1  bad input: the problem file unreadable or malformed (nothing is solved)\n"
+    "  2  bad usage: unknown option, missing or invalid argument\n"
+    "  3  cannot write: an output's path is unusable (found before anything is\n"
+    "     solved), python3-matplotlib is missing for --plot, or writing or the plot\n"
+    "     failed; every output is then left as it was before the run";
 
 }  // namespace sfqp::envelope
