@@ -1,6 +1,7 @@
 #include "tools/io/problem_json.h"
 
 #include <cerrno>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -124,9 +125,12 @@ std::string text_number(double value, bool exact) {
   if (exact) {
     return hex_float(value);
   }
+  // The text of printf's %.17g, a few times faster: a grid's rows are millions
+  // of numbers.
   char text[32];
-  std::snprintf(text, sizeof text, "%.17g", value);
-  return text;
+  const auto written =
+      std::to_chars(text, text + sizeof text, value, std::chars_format::general, 17);
+  return std::string(text, written.ptr);
 }
 
 namespace {
