@@ -136,6 +136,20 @@ TEST_F(EnvelopeCommand, RowsAndSummaryAreTheSameOnAnyNumberOfJobs) {
   EXPECT_EQ(summary["axes"][0]["axis"], "roll");
 }
 
+TEST_F(EnvelopeCommand, AProblemLineIsTheVehicleAndTheBaseDemand) {
+  const auto vehicle = std::get<envelope::Vehicle>(envelope::scenario_vehicle("manoeuvre@6"));
+  std::ofstream(path("vehicle.jsonl"))
+      << "\n"
+      << io::problem_to_json("rotor 3 failed", vehicle.coupling, vehicle.base, true).dump() << "\n";
+  for (const std::string source : {"--problem", "--vehicle"}) {
+    const Outcome run =
+        envelope({source, source == "--problem" ? path("vehicle.jsonl") : "manoeuvre@6", "--x",
+                  "pitch:-50:50:11", "--quiet", "--exact", "--output", path(source + ".csv")});
+    ASSERT_EQ(run.code, exit_success) << run.err;
+  }
+  EXPECT_EQ(read(path("--problem.csv")), read(path("--vehicle.csv")));
+}
+
 TEST_F(EnvelopeCommand, SummaryOnStandardErrorAndAPicture) {
   const Outcome run = envelope({"--x", "yaw:-3:3:13", "--plot", path("yaw.png")});
   ASSERT_EQ(run.code, exit_success) << run.err;
