@@ -192,17 +192,8 @@ void register_envelope_command(CLI::App& app) {
       ->type_name("N");
   command->add_flag("-q,--quiet", options->quiet, "no progress bar and no summary on stderr");
 
-  command->callback([options] {
-    try {
-      run_envelope(*options);
-    } catch (const CLI::Error&) {
-      throw;
-    } catch (const io::OutputError& error) {
-      fail(std::string(error.what()) + " (no output was written)", exit_cannot_write);
-    } catch (const std::exception& error) {
-      fail(error.what());
-    }
-  });
+  command->callback(
+      [options] { run_writing_outputs("sfqp envelope", [&] { run_envelope(*options); }); });
 }
 
 }  // namespace sfqp::tool

@@ -265,15 +265,7 @@ void register_simulate_command(CLI::App& app) {
       print_scenarios();
       return;
     }
-    try {
-      simulate(*options);
-    } catch (const CLI::Error&) {
-      throw;
-    } catch (const io::OutputError& error) {
-      fail(std::string(error.what()) + " (no output was written)", exit_cannot_write);
-    } catch (const std::exception& error) {
-      fail(error.what());
-    }
+    run_writing_outputs("sfqp simulate", [&] { simulate(*options); });
   });
 }
 
