@@ -1,7 +1,11 @@
 // The sfqp binary as a user runs it: exit codes (CLI11's usage errors map to
 // the usage code), help that explains the input, standard input and pipes.
 #include <gtest/gtest.h>
+#include <spawn.h>
 #include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
 
 #include <cstdlib>
 #include <filesystem>
@@ -45,6 +49,23 @@ Outcome run_sfqp(const std::string& arguments, const std::string& input = "") {
   return outcome;
 }
 
+// Runs a shell command line; its standard error goes to a file that is
+// returned with the exit code.
+Outcome run_shell(const std::string& command_line) {
+  const auto dir =
+      std::filesystem::path(::testing::TempDir()) / ("sfqp_shell_" + std::to_string(::getpid()));
+  std::filesystem::create_directories(dir);
+  const std::string command = command_line + " 2>'" + (dir / "err").string() + "'";
+  const int status = std::system(command.c_str());
+  Outcome outcome{WIFEXITED(status) ? WEXITSTATUS(status) : -1, "", read_file(dir / "err")};
+  std::filesystem::remove_all(dir);
+  return outcome;
+}
+
+std::string tool() {
+  return std::string("'") + SFQP_TOOL + "'";
+}
+
 std::string zero_problem(const std::string& name) {
   std::string coupling;
   for (int k = 0; k < 64; ++k) {
@@ -74,6 +95,10 @@ TEST(SfqpTool, ExitCodesSaySuccessBadInputOrBadUsage) {
       {"generate --seed 18446744073709551616", 2, "--seed: must be a whole number"},
       {"generate --settings '{\"bogus\": 1}'", 2, "--settings: setting \"bogus\" is not a setting"},
       {"generate --settings '{'", 2, "--settings must be a JSON object"},
+      {"generate --settings '{\"gap_tolerance\": 1e400}'", 2,
+       "column 19: number beyond the range of a double: \"1e400\""},
+      {"generate --settings '{\"refinement_passes\": 1e9}'", 2,
+       "--settings: setting \"refinement_passes\" must be a whole number from 0 to 100"},
       {"generate --first 18446744073709551615 --count 2", 2, "passes the last index"},
   };
   for (const auto& c : cases) {
@@ -116,6 +141,112 @@ TEST(SfqpTool, ReadsStandardInputAndAnswersTheGoodLines) {
     EXPECT_NE(c, std::string::npos) << outcome.out;
   }
   EXPECT_EQ(run_sfqp("solve", zero_problem("a")).exit_code, 0);
+}
+
+// Output that cannot be written is never success: the tool says so and exits 3,
+// and a command that would write on for long stops at once.
+TEST(SfqpTool, StandardOutputThatCannotBeWrittenExitsWithThree) {
+  const std::string problem = zero_problem("a");
+  for (const std::string arguments : {"--help", "solve --help", "simulate --list-scenarios",
+                                      "generate -n 18446744073709551615", "solve"}) {
+    SCOPED_TRACE(arguments);
+    const Outcome outcome =
+        run_shell("echo '" + problem + "' | " + tool() + " " + arguments + " > /dev/full");
+    EXPECT_EQ(outcome.exit_code, 3);
+    EXPECT_NE(outcome.err.find("cannot write"), std::string::npos) << outcome.err;
+  }
+}
+
+// A closed standard input is an error, not empty input; "-" and /dev/stdin
+// read standard input wherever input is read.
+TEST(SfqpTool, StandardInputIsNamedByDashAndAClosedOneIsAnError) {
+  for (const std::string arguments : {"solve", "solve -", "simulate --input - --quiet"}) {
+    SCOPED_TRACE(arguments);
+    const Outcome outcome = run_shell(tool() + " " + arguments + " <&-");
+    EXPECT_EQ(outcome.exit_code, 1);
+    EXPECT_NE(outcome.err.find("standard input is closed"), std::string::npos) << outcome.err;
+  }
+  EXPECT_EQ(run_sfqp("solve /dev/stdin", zero_problem("a")).exit_code, 0);
+
+  std::string coupling, header;
+  for (int k = 0; k < 64; ++k) {
+    coupling += k % 5 == 0 ? "1," : "0,";
+    header += "c_r" + std::to_string(k % 4) + "_c" + std::to_string(k / 4) + ",";
+  }
+  const std::string csv = header + "t0,t1,t2,t3\n" + coupling + "0.5,0.5,0.5,0.5\n";
+  const std::string jsonl = "{\"coupling\": [" + coupling.substr(0, coupling.size() - 1) +
+                            "], \"target\": [0.5, 0.5, 0.5, 0.5]}\n";
+  for (const std::string& recorded : {csv, jsonl}) {
+    for (const std::string name : {"-", "/dev/stdin"}) {
+      const Outcome outcome = run_sfqp("simulate --quiet --input " + name, recorded);
+      EXPECT_EQ(outcome.exit_code, 0) << outcome.err;
+    }
+  }
+}
+
+// Ctrl-C in the middle of a run: the tool stops as the signal says, and leaves
+// no output, no temporary file beside it and none in the temporary folder;
+// the earlier output stays as it was.
+TEST(SfqpTool, AStopSignalMidRunLeavesNoFileBehind) {
+  namespace fs = std::filesystem;
+  const fs::path dir =
+      fs::path(::testing::TempDir()) / ("sfqp_signal_" + std::to_string(::getpid()));
+  fs::create_directories(dir / "out");
+  fs::create_directories(dir / "tmp");
+  std::ofstream(dir / "out" / "run.csv") << "an earlier run\n";
+  for (const int signal_number : {SIGINT, SIGTERM}) {
+    SCOPED_TRACE(signal_number);
+    const std::string tmpdir = "TMPDIR=" + (dir / "tmp").string();
+    const std::vector<std::string> arguments = {SFQP_TOOL,
+                                                "simulate",
+                                                "--quiet",
+                                                "--output",
+                                                (dir / "out" / "run.csv").string(),
+                                                "--summary",
+                                                (dir / "out" / "summary.json").string(),
+                                                "--plot",
+                                                (dir / "out" / "run.png").string()};
+    std::vector<char*> argv;
+    for (const auto& a : arguments) {
+      argv.push_back(const_cast<char*>(a.c_str()));
+    }
+    argv.push_back(nullptr);
+    char* envp[] = {const_cast<char*>(tmpdir.c_str()), nullptr};
+    pid_t child = 0;
+    ASSERT_EQ(posix_spawn(&child, SFQP_TOOL, nullptr, nullptr, argv.data(), envp), 0);
+    // Signal once the run has begun writing: its temporary output exists.
+    auto writing = [&] {
+      for (const auto& entry : fs::directory_iterator(dir / "out")) {
+        if (entry.path().filename().string().find(".partial-") != std::string::npos) {
+          return true;
+        }
+      }
+      return false;
+    };
+    for (int wait = 0; wait < 20000 && !writing(); ++wait) {
+      ::usleep(500);
+    }
+    ASSERT_TRUE(writing());
+    ::kill(child, signal_number);
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal_number) << status;
+    std::vector<std::string> left;
+    for (const auto& folder : {dir / "out", dir / "tmp"}) {
+      for (const auto& entry : fs::directory_iterator(folder)) {
+        left.push_back(entry.path().filename().string());
+      }
+    }
+    EXPECT_EQ(left, std::vector<std::string>{"run.csv"});
+    EXPECT_EQ(read_file(dir / "out" / "run.csv"), "an earlier run\n");
+  }
+  fs::remove_all(dir);
+}
+
+TEST(SfqpTool, SaysItsVersion) {
+  const Outcome outcome = run_sfqp("--version");
+  EXPECT_EQ(outcome.exit_code, 0);
+  EXPECT_EQ(outcome.out, "sfqp " SFQP_VERSION "\n");
 }
 
 // Each build of the arithmetic the processor runs, chosen by name, answers

@@ -243,15 +243,8 @@ fs::path OutputFiles::reserve(const fs::path& destination) {
 }
 
 std::ostream& OutputFiles::open(const fs::path& destination) {
-  const fs::path temporary = reserve(destination);
-  Entry& entry = *entries_.back();
-  errno = 0;
-  entry.stream = std::make_unique<std::ofstream>(temporary, std::ios::binary | std::ios::trunc);
-  if (!entry.stream->is_open()) {
-    throw OutputError(destination.string() +
-                      ": cannot create: " + std::strerror(errno != 0 ? errno : EIO));
-  }
-  return *entry.stream;
+  reserve(destination);
+  return open_stream(*entries_.back(), destination);
 }
 
 std::ostream& OutputFiles::open_scratch(const std::string& extension, fs::path& path) {
@@ -261,11 +254,15 @@ std::ostream& OutputFiles::open_scratch(const std::string& extension, fs::path& 
     throw OutputError("no temporary folder: " + reason(error));
   }
   path = temporary_path(folder, "sfqp", extension);
-  Entry& entry = add(path, std::nullopt);
+  return open_stream(add(path, std::nullopt), path);
+}
+
+std::ostream& OutputFiles::open_stream(Entry& entry, const fs::path& named) {
   errno = 0;
-  entry.stream = std::make_unique<std::ofstream>(path, std::ios::binary | std::ios::trunc);
+  entry.stream =
+      std::make_unique<std::ofstream>(entry.temporary, std::ios::binary | std::ios::trunc);
   if (!entry.stream->is_open()) {
-    throw OutputError(path.string() +
+    throw OutputError(named.string() +
                       ": cannot create: " + std::strerror(errno != 0 ? errno : EIO));
   }
   return *entry.stream;
@@ -290,14 +287,18 @@ void OutputFiles::finish_writing() {
 
 void OutputFiles::commit() {
   finish_writing();
+  // Every output must be there before the first replaces its destination.
+  for (const auto& entry : entries_) {
+    std::error_code error;
+    if (entry->destination && !fs::exists(entry->temporary, error)) {
+      throw OutputError(entry->destination->string() + ": was not written");
+    }
+  }
   for (auto& entry : entries_) {
     if (!entry->destination) {
       continue;
     }
     std::error_code error;
-    if (!fs::exists(entry->temporary, error)) {
-      throw OutputError(entry->destination->string() + ": was not written");
-    }
     fs::rename(entry->temporary, *entry->destination, error);
     if (error) {
       throw OutputError(entry->destination->string() +

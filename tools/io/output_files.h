@@ -77,6 +77,8 @@ class OutputFiles {
   std::filesystem::path temporary_path(const std::filesystem::path& folder, const std::string& stem,
                                        const std::string& extension);
   Entry& add(std::filesystem::path temporary, std::optional<std::filesystem::path> destination);
+  // Opens entry's temporary file; errors name the file as named.
+  std::ostream& open_stream(Entry& entry, const std::filesystem::path& named);
   std::vector<std::unique_ptr<Entry>> entries_;
 };
 

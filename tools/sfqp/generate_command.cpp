@@ -6,9 +6,11 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <variant>
 #include <vector>
 
 #include "api/core_api.h"
+#include "tools/io/json_text.h"
 #include "tools/io/problem_json.h"
 #include "tools/problems/problem_generator.h"
 #include "tools/sfqp/command.h"
@@ -55,12 +57,12 @@ std::optional<nlohmann::json> checked_settings(const std::string& text) {
   if (text.empty()) {
     return std::nullopt;
   }
-  nlohmann::json settings;
-  try {
-    settings = nlohmann::json::parse(text);
-  } catch (const nlohmann::json::parse_error&) {
-    usage_error("--settings must be a JSON object, e.g. '{\"print_progress\": 1}'");
+  auto parsed = io::parse_json_text(text);
+  if (const auto* error = std::get_if<io::JsonError>(&parsed)) {
+    usage_error("--settings must be a JSON object, e.g. '{\"print_progress\": 1}'; column " +
+                std::to_string(error->column) + ": " + error->detail);
   }
+  const nlohmann::json& settings = std::get<nlohmann::json>(parsed);
   SolverSettings checked = api::default_settings();
   if (auto error = io::read_settings(settings, checked)) {
     usage_error("--settings: " + *error);

@@ -40,6 +40,7 @@ int main(int argc, char** argv) {
   // At most one here; run() reports a missing one, so that an unknown word is
   // reported as such rather than as a missing subcommand.
   app.require_subcommand(0, 1);
+  app.set_version_flag("--version", "sfqp " SFQP_VERSION);
   sfqp::tool::register_solve_command(app);
   sfqp::tool::register_generate_command(app);
   sfqp::tool::register_simulate_command(app);

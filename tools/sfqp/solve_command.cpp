@@ -29,6 +29,15 @@ constexpr const char* kFormatHelp =
     "            improved_start, initial_slack, initial_dual, print_progress,\n"
     "            print_refinement, print_kkt_checks, kkt_regularization\n"
     "  weights   optional {\"error_weight\": [4], \"effort_weight\": [16]}\n"
+    "Bounds, so that one line costs at most about 0.4 s and 1 MiB of output:\n"
+    "  residual_tolerance, gap_tolerance       finite, from 0 up\n"
+    "  initial_slack, initial_dual,            finite, above 0\n"
+    "  kkt_regularization\n"
+    "  iteration_limit                         whole, up to 1000 (0 or less: no iteration)\n"
+    "  refinement_passes                       whole, 0 to 100\n"
+    "  improved_start, print_*                 0 or 1\n"
+    "  error_weight, effort_weight entries     finite, from 0 up\n"
+    "  console                                 cut at 1 MiB, with a note saying so\n"
     "Numbers are JSON numbers or strings holding a C99 hexadecimal float (\"0x1.8p-1\"),\n"
     "\"nan\" or \"inf\". Without settings and weights a problem is solved exactly as the\n"
     "block solves it: default settings with the progress table off, weights 40000 and 1.\n"
@@ -50,8 +59,10 @@ constexpr const char* kFormatHelp =
     "console (the printed text) when a print setting is on. With --exact every double\n"
     "is a %a string, so runs compare to the bit.\n"
     "\n"
-    "A malformed line is reported on standard error as <file>:<line>: <what is wrong>;\n"
-    "the other lines are still answered and the exit code is 1.";
+    "A malformed line (a number beyond double range such as 1e400 included, and a\n"
+    "line longer than 1 MiB) is reported on standard error as <file>:<line>: <what is\n"
+    "wrong>, with the input shown in a bounded excerpt; the other lines are still\n"
+    "answered and the exit code is 1. - or /dev/stdin reads standard input.";
 
 constexpr const char* kInstructionSetHelp =
     "run the solver's arithmetic built for this instruction set, x86-64, x86-64-v3 or "
