@@ -1,11 +1,12 @@
 #include "api/core_api.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <mutex>
 
-#include "host/runtime/console.h"
+#include "solver/console_sink.h"
 #include "solver/solve_qp.h"
 
 namespace sfqp::api {
@@ -18,6 +19,43 @@ template <std::size_t N>
 void copy_out(std::array<double, N>& to, const double* from) {
   std::memcpy(to.data(), from, N * sizeof(double));
 }
+
+void write_to_standard_output(void* /*context*/, const char* text, std::size_t length) {
+  std::fwrite(text, 1, length, stdout);
+}
+
+// What a solve printed, kept up to kMaxConsoleBytes.
+struct Capture {
+  std::string& text;
+  bool cut = false;
+};
+
+void append_to_capture(void* context, const char* text, std::size_t length) {
+  auto& capture = *static_cast<Capture*>(context);
+  const std::size_t room = kMaxConsoleBytes - std::min(kMaxConsoleBytes, capture.text.size());
+  capture.text.append(text, std::min(length, room));
+  capture.cut = capture.cut || length > room;
+}
+
+// Points the core's console where the problem asks for the length of a solve.
+class ConsoleBinding {
+ public:
+  ConsoleBinding(const Problem& problem, Capture& capture) : saved_(console_sink()) {
+    if (problem.capture_console) {
+      set_console_sink({append_to_capture, &capture});
+    } else if (problem.console_sink.write != nullptr) {
+      set_console_sink(problem.console_sink);
+    } else {
+      set_console_sink({write_to_standard_output, nullptr});
+    }
+  }
+  ~ConsoleBinding() { set_console_sink(saved_); }
+  ConsoleBinding(const ConsoleBinding&) = delete;
+  ConsoleBinding& operator=(const ConsoleBinding&) = delete;
+
+ private:
+  ConsoleSink saved_;
+};
 
 // Converts value when it is a whole number from low to high (within int32).
 // The range test comes first: converting a double outside int32 is undefined.
@@ -149,14 +187,12 @@ Result solve(const Problem& problem) {
   std::memset(&solution, 0, sizeof solution);
   load_records(problem);
 
-  if (problem.capture_console) {
-    host::begin_console_capture(kMaxConsoleBytes);
-  }
   Result result;
-  result.iterations = solve_qp();
-  if (problem.capture_console) {
-    result.console = host::end_console_capture();
-    if (host::console_capture_was_cut()) {
+  {
+    Capture capture{result.console};
+    const ConsoleBinding console(problem, capture);
+    result.iterations = solve_qp();
+    if (capture.cut) {
       result.console += kConsoleCutNote;
     }
   }

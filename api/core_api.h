@@ -14,15 +14,16 @@
 #include <string>
 #include <string_view>
 
+#include "solver/block_problem.h"
+#include "solver/console_sink.h"
 #include "solver/records.h"
 
 namespace sfqp::api {
 
-// The block writes these weights at every step.
-inline constexpr double kBlockErrorWeight = 40000.0;
-inline constexpr double kBlockEffortWeight = 1.0;
-// The block writes zeros instead of u when a solve reports more iterations.
-inline constexpr std::int32_t kBlockIterationBudget = 24;
+// The block's weights and iteration budget (solver/block_problem.h).
+using sfqp::kBlockEffortWeight;
+using sfqp::kBlockErrorWeight;
+using sfqp::kBlockIterationBudget;
 
 struct Problem {
   std::array<double, kCouplingCount> coupling{};  // 4x16, column-major
@@ -31,9 +32,11 @@ struct Problem {
   std::array<double, kEffortCount> effort_weight = filled<kEffortCount>(kBlockEffortWeight);
   // Absent: the settings the block solves with (the defaults, progress table off).
   std::optional<SolverSettings> settings;
-  // Return what the solve printed instead of writing it to standard output
-  // (at most kMaxConsoleBytes, then kConsoleCutNote).
+  // Return what the solve printed in Result::console (at most kMaxConsoleBytes,
+  // then kConsoleCutNote) instead of writing it to console_sink.
   bool capture_console = false;
+  // Where the solve's lines go unless captured; unset: standard output.
+  ConsoleSink console_sink;
 
  private:
   template <std::size_t N>

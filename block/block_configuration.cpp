@@ -9,17 +9,12 @@
 // One inherited sample time; no states, work vectors, modes, zero crossings or
 // dialog parameters; options word 0x20080002.
 #include "block/block_methods.h"
+#include "solver/block_problem.h"
 
 namespace sfqp::block {
 
 namespace {
 
-constexpr int kInputPorts = 5;
-constexpr int kOutputPorts = 2;
-constexpr int kCouplingRows = 4;
-constexpr int kCouplingColumns = 16;
-constexpr int kCommandRows = 4;
-constexpr int kCommandColumns = 4;
 constexpr std::uint32_t kOptions = 0x20080002u;
 
 // The dynamic default of a dimension record: nothing known yet.
@@ -52,21 +47,21 @@ void mdlInitializeSizes(SimStruct* S) {
   ssSetNumContStates(S, 0);
   ssSetNumDiscStates(S, 0);
 
-  if (!ssSetNumInputPorts(S, kInputPorts)) {
+  if (!ssSetNumInputPorts(S, kBlockInputPorts)) {
     return;
   }
   // Registered first by width, then declared as the matrix it is; the later
   // declaration replaces the earlier.
   DimsInfo_T by_width = kDynamicDimensions;
-  by_width.width = kCouplingRows;
+  by_width.width = kCouplingPortRows;
   ssSetInputPortDimensionInfo(S, 0, &by_width);
-  ssSetInputPortMatrixDimensions(S, 0, kCouplingRows, kCouplingColumns);
+  ssSetInputPortMatrixDimensions(S, 0, kCouplingPortRows, kCouplingPortColumns);
   ssSetInputPortFrameData(S, 0, FRAME_NO);
   ssSetInputPortDataType(S, 0, SS_DOUBLE);
   ssSetInputPortComplexSignal(S, 0, COMPLEX_NO);
   ssSetInputPortDirectFeedThrough(S, 0, 1);
   ssSetInputPortRequiredContiguous(S, 0, 1);
-  for (int port = 1; port < kInputPorts; ++port) {
+  for (int port = 1; port < kBlockInputPorts; ++port) {
     ssSetInputPortWidth(S, port, 1);
     ssSetInputPortDataType(S, port, SS_DOUBLE);
     ssSetInputPortComplexSignal(S, port, COMPLEX_NO);
@@ -74,13 +69,13 @@ void mdlInitializeSizes(SimStruct* S) {
     ssSetInputPortRequiredContiguous(S, port, 1);
   }
 
-  if (!ssSetNumOutputPorts(S, kOutputPorts)) {
+  if (!ssSetNumOutputPorts(S, kBlockOutputPorts)) {
     return;
   }
   by_width = kDynamicDimensions;
-  by_width.width = kCommandRows;
+  by_width.width = kCommandPortRows;
   ssSetOutputPortDimensionInfo(S, 0, &by_width);
-  ssSetOutputPortMatrixDimensions(S, 0, kCommandRows, kCommandColumns);
+  ssSetOutputPortMatrixDimensions(S, 0, kCommandPortRows, kCommandPortColumns);
   ssSetOutputPortFrameData(S, 0, FRAME_NO);
   ssSetOutputPortDataType(S, 0, SS_DOUBLE);
   ssSetOutputPortComplexSignal(S, 0, COMPLEX_NO);

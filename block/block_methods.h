@@ -3,7 +3,7 @@
 // installs and dispatches them.
 #pragma once
 
-#include "block/simstruct.h"
+#include "interfaces/host_abi/simstruct.h"
 
 namespace sfqp::block {
 

@@ -2,20 +2,13 @@
 // Allocates nothing: fixed-size copies into the solver's records and into the
 // host's signal buffer.
 #include "block/block_methods.h"
+#include "solver/block_problem.h"
 #include "solver/records.h"
 #include "solver/solve_qp.h"
 
 namespace sfqp::block {
 
 namespace {
-
-constexpr int kInputPorts = 5;
-constexpr int kOutputPorts = 2;
-constexpr double kEffortWeight = 1.0;
-constexpr double kErrorWeight = 40000.0;
-// More iterations than this and output 1 is zeros; one less than the
-// iteration limit's default, and independent of it.
-constexpr std::int32_t kIterationBudget = 24;
 
 constexpr char kSignalsMissingMessage[] = "sfqpsolv: the host gave no port signal buffers";
 constexpr char kPortsMissingMessage[] =
@@ -24,12 +17,12 @@ constexpr char kPortsMissingMessage[] =
 }  // namespace
 
 void mdlOutputs(SimStruct* S, int) {
-  if (ssGetNumInputPorts(S) < kInputPorts || ssGetNumOutputPorts(S) < kOutputPorts) {
+  if (ssGetNumInputPorts(S) < kBlockInputPorts || ssGetNumOutputPorts(S) < kBlockOutputPorts) {
     ssSetErrorStatus(S, kPortsMissingMessage);
     return;
   }
-  const void* inputs[kInputPorts];
-  for (int port = 0; port < kInputPorts; ++port) {
+  const void* inputs[kBlockInputPorts];
+  for (int port = 0; port < kBlockInputPorts; ++port) {
     inputs[port] = ssGetInputPortSignal(S, port);
   }
   void* output1 = ssGetOutputPortSignal(S, 0);
@@ -66,14 +59,14 @@ void block_step(const double* input1, const double* input2, const double* input3
   problem_data.target[2] = *input4;
   problem_data.target[3] = *input5;
   for (double& weight : problem_data.effort_weight) {
-    weight = kEffortWeight;
+    weight = kBlockEffortWeight;
   }
   for (double& weight : problem_data.error_weight) {
-    weight = kErrorWeight;
+    weight = kBlockErrorWeight;
   }
 
   const std::int32_t iterations = solve_qp();
-  if (iterations > kIterationBudget) {
+  if (iterations > kBlockIterationBudget) {
     for (int k = 0; k < kEffortCount; ++k) {
       output1[k] = 0.0;
     }

@@ -3,20 +3,19 @@
 #include "block/method_dispatch.h"
 
 #include "block/block_methods.h"
+#include "interfaces/host_abi/method_codes.h"
 
 namespace sfqp::block {
 
 namespace {
 
-constexpr std::int32_t kFirstMethodCode = 101;
-constexpr std::uint32_t kMethodCodeSpan = 44;  // codes 101 to 145
-constexpr int kOutputTaskMarker = -2;
+constexpr auto kMethodCodeSpan = static_cast<std::uint32_t>(kMethodLastCode - kMethodFirstCode);
 
 }  // namespace
 
 void dispatch_method(SimStruct* S, std::optional<std::int32_t> code) {
-  // One unsigned comparison keeps every code below 101 or above 145 out.
-  if (!code || static_cast<std::uint32_t>(*code) - static_cast<std::uint32_t>(kFirstMethodCode) >
+  // One unsigned comparison keeps every code below the first or above the last out.
+  if (!code || static_cast<std::uint32_t>(*code) - static_cast<std::uint32_t>(kMethodFirstCode) >
                    kMethodCodeSpan) {
     ssSetErrorStatus(S, kInvalidFlagMessage);
     return;
@@ -37,89 +36,89 @@ void dispatch_method(SimStruct* S, std::optional<std::int32_t> code) {
   };
 
   switch (*code) {
-    case 101:
+    case kMethodInitializeSampleTimes:
       mdlInitializeSampleTimes(S);
       return;
-    case 103:
+    case kMethodGetTimeOfNextVarHit:
       ssSetErrorStatus(S, kVariableHitMessage);
       return;
-    case 104:
+    case kMethodOutputs:
       mdlOutputs(S, port == kOutputTaskMarker ? kOutputTaskMarker : 0);
       return;
-    case 107:
+    case kMethodReturnAtOnce:
       return;
-    case 108:
+    case kMethodZeroCrossings:
       ssSetErrorStatus(S, kZeroCrossingsMessage);
       return;
-    case 111:
+    case kMethodSetWorkWidths:
       run(methods.mdlSetWorkWidths, "Unexpected call to mdlSetWorkWidths");
       return;
-    case 112:
+    case kMethodCheckParameters:
       run(methods.mdlCheckParameters, "Unexpected call to mdlCheckParameters");
       return;
-    case 113:
+    case kMethodSetInputPortDataType:
       run(methods.mdlSetInputPortDataType, "Unexpected call to mdlSetInputPortDataType", port,
           info->proposedValue);
       return;
-    case 114:
+    case kMethodSetOutputPortDataType:
       run(methods.mdlSetOutputPortDataType, "Unexpected call to mdlSetOutputPortDataType", port,
           info->proposedValue);
       return;
-    case 115:
+    case kMethodSetInputPortWidth:
       run(dimension_records ? nullptr : methods.mdlSetInputPortWidthOrDims.width,
           "Unexpected call to mdlSetInputPortWidth", port, info->proposedValue);
       return;
-    case 116:
+    case kMethodSetOutputPortWidth:
       run(dimension_records ? nullptr : methods.mdlSetOutputPortWidthOrDims.width,
           "Unexpected call to mdlSetOutputPortWidth", port, info->proposedValue);
       return;
-    case 120:
+    case kMethodSetInputPortComplexSignal:
       run(methods.mdlSetInputPortComplexSignal, "Unexpected call to mdlSetInputPortComplexSignal",
           port, info->proposedValue);
       return;
-    case 121:
+    case kMethodSetOutputPortComplexSignal:
       run(methods.mdlSetOutputPortComplexSignal, "Unexpected call to mdlSetOutputPortComplexSignal",
           port, info->proposedValue);
       return;
-    case 122:
+    case kMethodSetInputPortSampleTime:
       run(methods.mdlSetInputPortSampleTime, "Unexpected call to mdlSetInputPortSampleTime", port,
           info->proposedSampleTime, info->proposedOffsetTime);
       return;
-    case 123:
+    case kMethodSetOutputPortSampleTime:
       run(methods.mdlSetOutputPortSampleTime, "Unexpected call to mdlSetOutputPortSampleTime", port,
           info->proposedSampleTime, info->proposedOffsetTime);
       return;
-    case 126:
+    case kMethodSetInputPortDimensionInfo:
       run(dimension_records ? methods.mdlSetInputPortWidthOrDims.dims : nullptr,
           "Unexpected call to mdlSetInputPortDimensionInfo", port, info->proposedDims);
       return;
-    case 127:
+    case kMethodSetOutputPortDimensionInfo:
       run(dimension_records ? methods.mdlSetOutputPortWidthOrDims.dims : nullptr,
           "Unexpected call to mdlSetOutputPortDimensionInfo", port, info->proposedDims);
       return;
-    case 128:
+    case kMethodSetInputPortFrameData:
       run(methods2.mdlSetInputPortFrameData, "Unexpected call to mdlSetInputPortFrameData", port,
           info->proposedValue);
       return;
-    case 131:
+    case kMethodSetDefaultPortDimensionInfo:
       run(methods2.mdlSetDefaultPortDimensionInfo,
           "Unexpected call to mdlSetDefaultPortDimensionInfo");
       return;
-    case 132:
+    case kMethodSetDefaultPortDataTypes:
       run(methods2.mdlSetDefaultPortDataTypes, "Unexpected call to mdlSetDefaultPortDataTypes");
       return;
-    case 133:
+    case kMethodSetDefaultPortComplexSignals:
       run(methods2.mdlSetDefaultPortComplexSignals,
           "Unexpected call to mdlSetDefaultPortComplexSignals");
       return;
-    case 142:
+    case kMethodInitializePropagationPass:
       run(methods2.mdlInitializePropagationPass, "Unexpected call to mdlInitializePropagationPass",
           port);
       return;
-    case 144:
+    case kMethodGetSimState:
       ssSetErrorStatus(S, "Unexpected call to mdlGetSimState (MDL_SIM_STATE not defined)");
       return;
-    case 145:
+    case kMethodSetSimState:
       ssSetErrorStatus(S, "Unexpected call to mdlSetSimState (MDL_SIM_STATE not defined)");
       return;
     default:

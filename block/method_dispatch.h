@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "block/simstruct.h"
+#include "interfaces/host_abi/simstruct.h"
 
 namespace sfqp::block {
 

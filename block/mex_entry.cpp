@@ -13,6 +13,7 @@
 #include <optional>
 
 #include "block/block_methods.h"
+#include "block/host_console.h"
 #include "block/int32_conversion.h"
 #include "block/method_dispatch.h"
 #include "block/mex_entry.h"
@@ -30,12 +31,14 @@ constexpr int kHostServiceRequest = 280;
 constexpr int kHostServiceArgument = 1;
 constexpr int kFreshRecordSimMode = 1;
 
-// Formats into the bounded buffer and raises it; mexErrMsgTxt ends the call.
+// Formats into the bounded buffer and raises it; mexErrMsgTxt ends the call
+// and never returns, although not every host's header says so.
 template <typename... Arguments>
-void raise(const char* format, Arguments... arguments) {
+[[noreturn]] void raise(const char* format, Arguments... arguments) {
   char message[kMessageBufferSize];
   std::snprintf(message, sizeof message, format, arguments...);
   mexErrMsgTxt(message);
+  __builtin_unreachable();
 }
 
 // The first real double of an array that holds at least one, if it is a
@@ -122,7 +125,6 @@ SimStruct* create_mex_record(int nrhs, const mxArray* prhs[]) {
   }
   if (S == nullptr || info == nullptr || (parameters > 0 && handles == nullptr)) {
     raise("Out of memory building the block record of %s", kIdentity);
-    return nullptr;
   }
   S->root = S;
   S->mdlInfo = info;
@@ -142,11 +144,9 @@ SimStruct* create_mex_record(int nrhs, const mxArray* prhs[]) {
 void handle_mex_mode_call(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[]) {
   if (nrhs < 4 || prhs == nullptr) {
     raise("%s must be called with at least 4 right hand arguments", kIdentity);
-    return;
   }
   if (nlhs > 1) {
     raise("%s called with too many left hand arguments", kIdentity);
-    return;
   }
   // The flag: one real double holding a 32-bit integer, and that integer 0.
   const mxArray* flag = prhs[3];
@@ -159,11 +159,9 @@ void handle_mex_mode_call(int nlhs, mxArray* plhs[], int nrhs, const mxArray* pr
       flag_value != nullptr ? int32_toward_zero(*flag_value) : std::nullopt;
   if (!flag_integer || std::islessgreater(static_cast<double>(*flag_integer), *flag_value)) {
     raise("The 4th right hand argument, FLAG, passed to %s must be an integer", kIdentity);
-    return;
   }
   if (*flag_integer != 0) {
     raise("Invalid flag passed to %s", kIdentity);
-    return;
   }
 
   SimStruct* S = nullptr;
@@ -183,7 +181,6 @@ void handle_mex_mode_call(int nlhs, mxArray* plhs[], int nrhs, const mxArray* pr
           "S-function name mismatch. Name in source is \"#define S_FUNCTION_NAME %s\", whereas "
           "name of the S-function MEX file is \"%s\". The source needs to be updated",
           kBlockName, name);
-      return;
     }
     install_methods(S);
   } else {
@@ -200,7 +197,6 @@ void handle_mex_mode_call(int nlhs, mxArray* plhs[], int nrhs, const mxArray* pr
   mxArray* sizes = mxCreateDoubleMatrix(ss_size::kCount, 1, mxREAL);
   if (sizes == nullptr) {
     raise("Out of memory returning the sizes of %s", kIdentity);
-    return;
   }
   double* entries = mxGetPr(sizes);
   for (int k = 0; k < ss_size::kCount; ++k) {
@@ -217,6 +213,7 @@ void handle_mex_mode_call(int nlhs, mxArray* plhs[], int nrhs, const mxArray* pr
 }  // namespace sfqp::block
 
 extern "C" void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[]) {
+  sfqp::set_console_sink(sfqp::block::kHostConsole);
   if (nlhs < 0) {
     // A method call: without a record there is nowhere to report anything.
     if (plhs == nullptr || plhs[1] == nullptr) {

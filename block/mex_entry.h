@@ -1,7 +1,7 @@
 // The MEX-mode half of mexFunction (the method-call half is method_dispatch.h).
 #pragma once
 
-#include "block/simstruct.h"
+#include "interfaces/host_abi/simstruct.h"
 
 namespace sfqp::block {
 

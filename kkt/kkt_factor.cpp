@@ -17,11 +17,11 @@
 // reads kkt_values, kkt_factor_filled what fill_kkt fills it from.
 #include "kkt/kkt_factor.h"
 
-#include "block/host_services.h"
 #include "kkt/filled_kkt.h"
 #include "kkt/kkt_pattern.h"
 #include "kkt/kkt_values.h"
 #include "kkt/lanes.h"
+#include "solver/console_sink.h"
 
 namespace sfqp {
 inline namespace SFQP_INSTRUCTION_SET {
@@ -161,7 +161,7 @@ void factor() {
   }
 
   if (solver_settings.print_kkt_checks != 0) {
-    mexPrintf("Squared Frobenius for factorization is %.8g.\n", kkt_factor_check());
+    console_print("Squared Frobenius for factorization is %.8g.\n", kkt_factor_check());
   }
 }
 

@@ -11,13 +11,13 @@
 // stores it; the portable build runs both as sweeps of their own.
 #include "kkt/kkt_refine.h"
 
-#include "block/host_services.h"
 #include "kkt/filled_kkt.h"
 #include "kkt/kkt_internal.h"
 #include "kkt/kkt_pattern.h"
 #include "kkt/kkt_solve.h"
 #include "kkt/kkt_values.h"
 #include "kkt/lanes.h"
+#include "solver/console_sink.h"
 
 namespace sfqp {
 inline namespace SFQP_INSTRUCTION_SET {
@@ -143,13 +143,13 @@ void refine(const double* target, double* var) {
   for (int pass = 0; pass < passes; ++pass) {
     residual_into_workspace<Values>(target, var);
     if (print) {
-      mexPrintf(pass == 0 ? kInitialResidualFormat : kRefinedResidualFormat, residual_norm());
+      console_print(pass == 0 ? kInitialResidualFormat : kRefinedResidualFormat, residual_norm());
     }
     solve_and_update(workspace.kkt_residual, workspace.kkt_correction, var);
   }
   if (print) {
     residual_into_workspace<Values>(target, var);
-    mexPrintf(passes > 0 ? kRefinedResidualFormat : kInitialResidualFormat, residual_norm());
+    console_print(passes > 0 ? kRefinedResidualFormat : kInitialResidualFormat, residual_norm());
   }
 }
 

@@ -5,9 +5,11 @@
 // once), scatter back to stacked order. No divisions, no branches on data.
 // The scaling of each entry is done where the forward pass last needs it
 // unscaled, and each final entry goes to its stacked place in result
-// directly. With AVX the vector in elimination order lives in locals and
-// kkt_work is left to the self-check; the portable build keeps it in
-// kkt_work.
+// directly. The vector in elimination order lives in locals, and kkt_work is
+// left to the self-check. Every build runs this one body: the portable one,
+// which keeps a Lanes value as a pair of SSE2 registers, spills some of the
+// locals to the stack, and still runs fewer instructions per solve than with
+// the vector in kkt_work and the refinement's update as a sweep of its own.
 //
 // Rows of one block never depend on each other, so each block runs four rows
 // side by side in lanes, every lane keeping its row's order: s and z rows in
@@ -21,13 +23,13 @@
 // same bits and fewer operations.
 #include "kkt/kkt_solve.h"
 
-#include "block/host_services.h"
 #include "kkt/filled_kkt.h"
 #include "kkt/kkt_internal.h"
 #include "kkt/kkt_pattern.h"
 #include "kkt/kkt_refine.h"
 #include "kkt/kkt_values.h"
 #include "kkt/lanes.h"
+#include "solver/console_sink.h"
 
 namespace sfqp {
 inline namespace SFQP_INSTRUCTION_SET {
@@ -45,8 +47,6 @@ template <bool kUpdate>
     store(&var[i], load(&var[i]) - x);
   }
 }
-
-#ifdef __AVX__
 
 // The whole solve, with the vector in elimination order held in locals (the
 // blocks s, z, e, u as lanes, the y entries as scalars) rather than in
@@ -158,121 +158,9 @@ template <bool kUpdate, class Values>
   put<kUpdate>(result, var, kStackY, wy);
 }
 
-#else
-
-// The portable build keeps a Lanes value as a pair of SSE2 registers, and
-// with the blocks held in locals it moves them between stack slots and builds
-// vectors lane by lane through the stack; there the vector in elimination
-// order lives in kkt_work, and a refinement pass's update is a sweep of its
-// own.
-// L(y_i, u_j) for i = 0..3 in lane i: column u_j of the y rows, four columns
-// at a time, transposed from the rows of factor_L.
-void y_rows_by_column(const double* L, int j, Lanes (&columns)[4]) {
-  for (int i = 0; i < kEqualityCount; ++i) {
-    columns[i] = load(&L[fl_y_u(i, j)]);
-  }
-  transpose(columns);
-}
-
-template <class Values>
-void solve_in_work(const double* target, double* result) {
-  const double* const L = workspace.factor_L;
-  const double* const Dinv = workspace.factor_D_inverse;
-  double* const w = workspace.kkt_work;
-
-  // Forward, s and z rows (lanes k..k+3): w_s = target_s, w_z = target_z - L(z,s)*w_s.
-  // The s entries are scaled by their reciprocal pivots at once (the diagonal
-  // step), the z entries once the u rows have used them.
-  for (int k = 0; k < kInequalityCount; k += 4) {
-    const Lanes ws = load(&target[kStackS + k]);
-    const Lanes vs = load(&Dinv[kPosS + k]) * ws;
-    store(&w[kPosS + k], vs);
-    store(&w[kPosZ + k], load(&target[kStackZ + k]) - Values::L_z_s_times(k, ws, vs));
-  }
-  // Forward, e rows: no entries; then their diagonal step.
-  const Lanes we = load(&target[kStackX]);
-  const Lanes ve = load(&Dinv[kPosE]) * we;
-  store(&w[kPosE], ve);
-  // Forward, u rows (lanes j..j+3): (target_u - L(u,z_j)*w) - L(u,z_16+j)*w.
-  for (int j = 0; j < kEffortCount; j += 4) {
-    const Lanes w_low = load(&w[kPosZ + j]);
-    const Lanes w_high = load(&w[kPosZ + kEffortCount + j]);
-    const Lanes v_low = load(&Dinv[kPosZ + j]) * w_low;
-    const Lanes v_high = load(&Dinv[kPosZ + kEffortCount + j]) * w_high;
-    store(&w[kPosU + j],
-          Values::u_rows_less_z(j, load(&target[kStackU + j]), w_low, w_high, v_low, v_high));
-    store(&w[kPosZ + j], v_low);
-    store(&w[kPosZ + kEffortCount + j], v_high);
-  }
-  // Forward, y rows (lane i = row y_i): target - L(y,e)*w_e, then minus
-  // L(y,u_j)*w_u_j for j = 0..15, then the y-y terms lane by lane.
-  Lanes t = Values::y_rows_less_e(load(&target[kStackY]), we, ve);
-  for (int j = 0; j < kEffortCount; j += 4) {
-    Lanes columns[4];
-    y_rows_by_column(L, j, columns);
-    for (int c = 0; c < 4; ++c) {
-      t = t - columns[c] * splat(w[kPosU + j + c]);
-    }
-  }
-  w[kPosY] = t[0];
-  w[kPosY + 1] = t[1] - L[fl_y_y(1, 0)] * w[kPosY];
-  w[kPosY + 2] = (t[2] - L[fl_y_y(2, 0)] * w[kPosY]) - L[fl_y_y(2, 1)] * w[kPosY + 1];
-  w[kPosY + 3] = ((t[3] - L[fl_y_y(3, 0)] * w[kPosY]) - L[fl_y_y(3, 1)] * w[kPosY + 1]) -
-                 L[fl_y_y(3, 2)] * w[kPosY + 2];
-
-  // Diagonal, for the u and y entries.
-  for (int p = kPosU; p < kKktSize; p += 4) {
-    store(&w[p], load(&Dinv[p]) * load(&w[p]));
-  }
-
-  // Backward, y columns 86, 85, 84: each sum from its first product, ascending
-  // rows. From here on every final entry goes straight to its stacked place
-  // in result (the scatter).
-  w[kPosY + 2] = w[kPosY + 2] - L[fl_y_y(3, 2)] * w[kPosY + 3];
-  w[kPosY + 1] = w[kPosY + 1] - (L[fl_y_y(2, 1)] * w[kPosY + 2] + L[fl_y_y(3, 1)] * w[kPosY + 3]);
-  w[kPosY] = w[kPosY] - ((L[fl_y_y(1, 0)] * w[kPosY + 1] + L[fl_y_y(2, 0)] * w[kPosY + 2]) +
-                         L[fl_y_y(3, 0)] * w[kPosY + 3]);
-  const Lanes wy = load(&w[kPosY]);
-  store(&result[kStackY], wy);
-  // Backward, u columns (lanes j..j+3): rows y_0..y_3 in ascending order.
-  for (int j = 0; j < kEffortCount; j += 4) {
-    const Lanes sum =
-        ((load(&L[fl_y_u(0, j)]) * splat(wy[0]) + load(&L[fl_y_u(1, j)]) * splat(wy[1])) +
-         load(&L[fl_y_u(2, j)]) * splat(wy[2])) +
-        load(&L[fl_y_u(3, j)]) * splat(wy[3]);
-    store(&result[kStackU + j], load(&w[kPosU + j]) - sum);
-  }
-  // Backward, e columns (lane i): row y_i.
-  store(&result[kStackX], Values::e_less_y(ve, wy));
-  // Backward, z columns (lanes j..j+3): z_j and z_(16+j) each have row u_j.
-  for (int j = 0; j < kEffortCount; j += 4) {
-    const Lanes wu = load(&result[kStackU + j]);
-    store(&result[kStackZ + j], Values::z_low_less_u(j, load(&w[kPosZ + j]), wu));
-    store(&result[kStackZ + kEffortCount + j],
-          Values::z_high_less_u(j, load(&w[kPosZ + kEffortCount + j]), wu));
-  }
-  // Backward, s columns (lanes k..k+3): row z_k.
-  for (int k = 0; k < kInequalityCount; k += 4) {
-    store(&result[kStackS + k],
-          Values::s_less_z(k, load(&w[kPosS + k]), load(&result[kStackZ + k])));
-  }
-}
-
-template <bool kUpdate, class Values>
-void solve(const double* target, double* result, double* var) {
-  solve_in_work<Values>(target, result);
-  if constexpr (kUpdate) {
-    for (int i = 0; i < kKktSize; i += 4) {
-      store(&var[i], load(&var[i]) - load(&result[i]));
-    }
-  }
-}
-
-#endif
-
 void print_check(const double* target, const double* result) {
   if (solver_settings.print_kkt_checks != 0) {
-    mexPrintf("Squared norm for solution is %.8g.\n", kkt_solve_check(target, result));
+    console_print("Squared norm for solution is %.8g.\n", kkt_solve_check(target, result));
   }
 }
 

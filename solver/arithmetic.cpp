@@ -5,7 +5,7 @@
 #include "kkt/kkt_refine.h"
 #include "kkt/kkt_solve.h"
 #include "solver/instruction_set.h"
-#include "solver/solve_qp.h"
+#include "solver/interior_point.h"
 
 namespace sfqp {
 inline namespace SFQP_INSTRUCTION_SET {

@@ -2,12 +2,11 @@
 
 #include <cpuid.h>
 
-#include "solver/solve_qp.h"
-
 namespace sfqp {
 
 // Each build's table (solver/arithmetic.cpp). This file is compiled with the
-// portable build, whose namespace solve_qp.h has opened as inline.
+// portable build, whose namespace is the inline one
+// (kkt/instruction_set_namespace.h).
 inline namespace x86_64 {
 extern const Arithmetic kArithmetic;
 }
@@ -127,8 +126,8 @@ bool use_instruction_set(InstructionSet set) {
   return true;
 }
 
-std::int32_t solve_qp() {
-  return active_build->solve_qp();
+const Arithmetic& active_arithmetic() {
+  return *active_build;
 }
 
 }  // namespace sfqp

@@ -49,6 +49,9 @@ bool instruction_set_supported(InstructionSet set);
 // The set solve_qp runs: from load time, the newest one this processor runs.
 InstructionSet active_instruction_set();
 
+// The build solve_qp runs.
+const Arithmetic& active_arithmetic();
+
 // Makes later solve_qp calls run the build for set. Returns false, changing
 // nothing, when this processor cannot run it.
 bool use_instruction_set(InstructionSet set);

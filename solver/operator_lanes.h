@@ -1,7 +1,7 @@
 // Four entries of the problem's operators at a time: the one definition of
 // each entry's arithmetic, for the operators themselves (solver/operators.cpp)
 // and for the iteration's sweeps that fuse an operator with other work
-// (solver/solve_qp.cpp). i is a multiple of 4 in every function.
+// (solver/interior_point.cpp). i is a multiple of 4 in every function.
 #pragma once
 
 #include "kkt/lanes.h"

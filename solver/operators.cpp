@@ -12,35 +12,8 @@ namespace sfqp {
 inline namespace SFQP_INSTRUCTION_SET {
 
 using kkt::add_in_order;
-using kkt::Lanes;
 using kkt::load;
-using kkt::splat;
 using kkt::store;
-
-void neg_A_times(double* out4, const double* in20) {
-  store(out4, neg_A_at(in20));
-}
-
-void neg_At_times(double* out20, const double* in4) {
-  const Lanes y = load(in4);
-  store(out20, y);
-  for (int j = 0; j < kEffortCount; j += 4) {
-    store(&out20[kStackU + j], neg_At_u(y, j));
-  }
-}
-
-void neg_G_times(double* out32, const double* in20) {
-  for (int i = 0; i < kInequalityCount; i += 4) {
-    store(&out32[i], neg_G_at(in20, i));
-  }
-}
-
-void neg_Gt_times(double* out20, const double* in32) {
-  store(out20, splat(0.0));
-  for (int j = 0; j < kEffortCount; j += 4) {
-    store(&out20[kStackU + j], neg_Gt_u(in32, j));
-  }
-}
 
 void P_times(double* out20, const double* in20) {
   for (int i = 0; i < kUnknownCount; i += 4) {
@@ -87,19 +60,6 @@ double objective_value() {
     sum = add_in_order(sum, load(&workspace.q[i]) * load(&workspace.x[i]));
   }
   return sum + 0.0;
-}
-
-double eq_residual() {
-  return eq_residual_into(workspace.kkt_residual, workspace.x);
-}
-
-double ineq_residual() {
-  double sum = 0.0;
-  for (int i = 0; i < kInequalityCount; i += 4) {
-    const Lanes residual = ineq_residual_at(load(&workspace.s[i]), workspace.x, i);
-    sum = add_in_order(sum, residual * residual);
-  }
-  return sum;
 }
 
 }  // namespace SFQP_INSTRUCTION_SET

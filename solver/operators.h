@@ -9,11 +9,7 @@
 namespace sfqp {
 inline namespace SFQP_INSTRUCTION_SET {
 
-void neg_A_times(double* out4, const double* in20);    // out = -A*in
-void neg_At_times(double* out20, const double* in4);   // out = -A'*in
-void neg_G_times(double* out32, const double* in20);   // out = -G*in
-void neg_Gt_times(double* out20, const double* in32);  // out = -G'*in
-void P_times(double* out20, const double* in20);       // out = P*in
+void P_times(double* out20, const double* in20);  // out = P*in
 
 void fill_q();
 void fill_h();
@@ -22,8 +18,6 @@ void fill_b();
 // Measures of the current iterate; kkt_residual is their scratch vector.
 double duality_gap();      // sum of s[i]*z[i]
 double objective_value();  // 0.5*x'Px + q'x
-double eq_residual();      // |Ax - b|^2
-double ineq_residual();    // |Gx + s - h|^2
 
 }  // namespace SFQP_INSTRUCTION_SET
 }  // namespace sfqp

@@ -3,9 +3,9 @@
 #include <cstring>
 #include <utility>
 
-#include "block/simstruct.h"
 #include "host/engine/engine.h"
 #include "host/runtime/host_memory.h"
+#include "interfaces/host_abi/simstruct.h"
 
 namespace sfqp::host {
 

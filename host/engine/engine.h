@@ -37,6 +37,7 @@
 #include <vector>
 
 #include "host/runtime/arrays.h"
+#include "interfaces/host_abi/method_codes.h"
 
 struct SimStruct_tag;
 
@@ -116,16 +117,6 @@ class Module {
   void* handle_;
   Entry entry_;
 };
-
-// The host's method codes, as the engine sends them.
-inline constexpr int kMethodInitializeSampleTimes = 101;
-inline constexpr int kMethodOutputs = 104;
-inline constexpr int kMethodSetInputPortDataType = 113;
-inline constexpr int kMethodSetOutputPortDataType = 114;
-inline constexpr int kMethodSetInputPortFrameData = 128;
-inline constexpr int kMethodSetDefaultPortDataTypes = 132;
-// The host's argument integer during an output call: the task marker.
-inline constexpr std::int32_t kOutputTaskMarker = -2;
 
 // A port as the host sees it after set-up.
 struct PortInfo {

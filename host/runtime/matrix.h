@@ -1,12 +1,12 @@
 // The matrix library as the host side sees it: what modules import (declared
-// in block/host_services.h) plus the constructors, accessors and destructor
+// in interfaces/host_abi/host_services.h) plus the constructors, accessors and destructor
 // that the engine, the tools and the tests use to make and read arrays.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 
-#include "block/host_services.h"
+#include "interfaces/host_abi/host_services.h"
 
 // The classes of array the stand-in holds: doubles (real or complex), two
 // further numeric classes, and two non-numeric ones.

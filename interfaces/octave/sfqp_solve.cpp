@@ -18,6 +18,7 @@
 #include <limits>
 
 #include "api/core_api.h"
+#include "block/host_console.h"
 #include "interfaces/octave/mex_arguments.h"
 
 namespace {
@@ -72,6 +73,7 @@ extern "C" void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray* 
   }
 
   // Progress and diagnostic lines go to Octave's console through its mexPrintf.
+  problem.console_sink = sfqp::block::kHostConsole;
   const Result result = sfqp::api::solve(problem);
   plhs[0] = column(result.u);
   if (nlhs > 1) {

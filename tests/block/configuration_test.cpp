@@ -2,7 +2,7 @@
 // without a dimension service, and the port methods the block answers.
 #include <gtest/gtest.h>
 
-#include "block/simstruct.h"
+#include "interfaces/host_abi/simstruct.h"
 #include "tests/block/module_under_test.h"
 
 namespace sfqp::test {

@@ -6,7 +6,8 @@
 #include <limits>
 #include <map>
 
-#include "block/simstruct.h"
+#include "interfaces/host_abi/method_codes.h"
+#include "interfaces/host_abi/simstruct.h"
 #include "tests/block/module_under_test.h"
 
 namespace sfqp::test {
@@ -148,7 +149,7 @@ TEST_F(Dispatch, FractionalOutputCodeRunsTheOutputMethod) {
   inputs.target[0] = 0.5;
   set_inputs(block, inputs);
   block.output(0)[0] = 99.0;
-  EXPECT_EQ(block.call_method(104.9, host::kOutputTaskMarker), std::nullopt);
+  EXPECT_EQ(block.call_method(104.9, kOutputTaskMarker), std::nullopt);
   EXPECT_NE(block.output(0)[0], 99.0);
 }
 

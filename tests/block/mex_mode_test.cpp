@@ -6,7 +6,7 @@
 #include <cmath>
 #include <limits>
 
-#include "block/simstruct.h"
+#include "interfaces/host_abi/simstruct.h"
 #include "tests/block/module_under_test.h"
 
 namespace sfqp::test {

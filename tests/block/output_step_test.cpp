@@ -7,8 +7,8 @@
 #include <cstring>
 
 #include "api/core_api.h"
-#include "block/simstruct.h"
 #include "host/runtime/console.h"
+#include "interfaces/host_abi/simstruct.h"
 #include "tests/block/module_under_test.h"
 #include "tests/support/bits.h"
 #include "tests/support/problems_file.h"

@@ -10,7 +10,6 @@
 #include <string>
 #include <vector>
 
-#include "host/runtime/console.h"
 #include "kkt/fill_kkt.h"
 #include "kkt/kkt_factor.h"
 #include "kkt/kkt_internal.h"
@@ -18,6 +17,7 @@
 #include "kkt/kkt_solve.h"
 #include "solver/records.h"
 #include "tests/support/bits.h"
+#include "tests/support/console_capture.h"
 
 namespace sfqp::test {
 namespace {
@@ -103,10 +103,10 @@ class KktTest : public ::testing::Test {
 
   static std::string factor_printing() {
     solver_settings.print_kkt_checks = 1;
-    host::begin_console_capture();
+    test::begin_console_capture();
     kkt_factor();
     solver_settings.print_kkt_checks = 0;
-    return host::end_console_capture();
+    return test::end_console_capture();
   }
 };
 
@@ -286,9 +286,9 @@ TEST_F(KktTest, SolveAndUpdateIsTheSolveThenTheSubtraction) {
   Vector correction(N, std::nan(""));
   Vector updated = var;
   solver_settings.print_kkt_checks = 1;
-  host::begin_console_capture();
+  test::begin_console_capture();
   kkt_solve_and_update(target.data(), correction.data(), updated.data());
-  const std::string printed = host::end_console_capture();
+  const std::string printed = test::end_console_capture();
   EXPECT_TRUE(same_bits(kept, target));
   EXPECT_TRUE(same_bits(solved, correction));
   for (int i = 0; i < N; ++i) {
@@ -341,9 +341,9 @@ TEST_F(KktTest, RefinementPassesAndTheirLines) {
   for (int passes : {0, -2}) {
     solver_settings.refinement_passes = passes;
     Vector var = solved;
-    host::begin_console_capture();
+    test::begin_console_capture();
     kkt_refine(target.data(), var.data());
-    const std::string printed = host::end_console_capture();
+    const std::string printed = test::end_console_capture();
     EXPECT_TRUE(same_bits(solved, var)) << passes << " passes change nothing";
     EXPECT_EQ(count_lines(printed, "Initial residual before refinement has norm squared "), 1);
     EXPECT_EQ(count_lines(printed, ""), 1);
@@ -352,9 +352,9 @@ TEST_F(KktTest, RefinementPassesAndTheirLines) {
   solver_settings.refinement_passes = 3;
   solver_settings.print_kkt_checks = 1;
   Vector var = solved;
-  host::begin_console_capture();
+  test::begin_console_capture();
   kkt_refine(target.data(), var.data());
-  const std::string printed = host::end_console_capture();
+  const std::string printed = test::end_console_capture();
   EXPECT_EQ(count_lines(printed, "Initial residual before refinement has norm squared "), 1);
   EXPECT_EQ(count_lines(printed, "After refinement we get squared norm "), 3);
   EXPECT_EQ(count_lines(printed, "Squared norm for solution is "), 3) << "one per pass";
@@ -375,18 +375,18 @@ TEST_F(KktTest, ExactSolutionIsLeftAlone) {
 }
 
 TEST_F(KktTest, SilentUnlessAsked) {
-  host::begin_console_capture();
+  test::begin_console_capture();
   kkt_factor();
   const Vector target(N, 1.0);
   Vector result(N);
   kkt_solve(target.data(), result.data());
   kkt_refine(target.data(), result.data());
-  EXPECT_EQ(host::end_console_capture(), "");
+  EXPECT_EQ(test::end_console_capture(), "");
 
   solver_settings.print_kkt_checks = 1;
-  host::begin_console_capture();
+  test::begin_console_capture();
   kkt_solve(target.data(), result.data());
-  EXPECT_EQ(count_lines(host::end_console_capture(), "Squared norm for solution is "), 1);
+  EXPECT_EQ(count_lines(test::end_console_capture(), "Squared norm for solution is "), 1);
 }
 
 }  // namespace

@@ -15,7 +15,7 @@
 #include <optional>
 #include <string>
 
-#include "block/simstruct.h"
+#include "interfaces/host_abi/simstruct.h"
 #include "tests/fuzz/block_fixture.h"
 #include "tests/fuzz/fuzz_arrays.h"
 #include "tests/fuzz/fuzz_support.h"

@@ -17,8 +17,8 @@
 #include <string>
 #include <vector>
 
-#include "block/simstruct.h"
 #include "host/runtime/host_memory.h"
+#include "interfaces/host_abi/simstruct.h"
 #include "tests/fuzz/block_fixture.h"
 #include "tests/fuzz/fuzz_arrays.h"
 #include "tests/fuzz/fuzz_support.h"

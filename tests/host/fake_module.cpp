@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <stdexcept>
 
-#include "block/simstruct.h"
 #include "host/runtime/matrix.h"
+#include "interfaces/host_abi/simstruct.h"
 
 #if defined(_WIN32)
 #define SFQP_FAKE_EXPORT extern "C" __declspec(dllexport)

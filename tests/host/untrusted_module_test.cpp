@@ -6,8 +6,8 @@
 
 #include <string>
 
-#include "block/simstruct.h"
 #include "host/engine/engine.h"
+#include "interfaces/host_abi/simstruct.h"
 
 namespace sfqp::test {
 namespace {

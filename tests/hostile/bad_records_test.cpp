@@ -7,8 +7,8 @@
 #include <limits>
 #include <string>
 
-#include "block/simstruct.h"
 #include "host/engine/engine.h"
+#include "interfaces/host_abi/simstruct.h"
 
 namespace sfqp::test {
 namespace {

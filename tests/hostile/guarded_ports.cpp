@@ -5,7 +5,7 @@
 #include <cstring>
 #include <limits>
 
-#include "block/simstruct.h"
+#include "interfaces/host_abi/simstruct.h"
 
 namespace sfqp::test {
 

@@ -11,7 +11,7 @@
 
 #include <cstdint>
 
-#include "block/host_services.h"
+#include "interfaces/host_abi/host_services.h"
 
 struct SimStruct_tag;
 using SimStruct = SimStruct_tag;
