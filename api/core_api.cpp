@@ -1,5 +1,6 @@
 #include "api/core_api.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>

@@ -42,6 +42,15 @@ NumberReading read_number(const nlohmann::json& value);
 // compare byte for byte.
 std::string hex_float(double value);
 
+// A double as JSON: with exact, its hex_float string; otherwise a JSON number
+// (the shortest text that reads back to the same double) or, for a non-finite
+// value, "nan", "inf" or "-inf", since JSON has none of those.
+nlohmann::ordered_json json_number(double value, bool exact);
+
+// A double as text (CSV): with exact its hex_float, otherwise 17 significant
+// digits; both read back to the same double.
+std::string text_number(double value, bool exact);
+
 // Applies a "settings" object (setting names and numbers or booleans) to
 // settings. Returns an error text, or nothing on success.
 std::optional<std::string> read_settings(const nlohmann::json& object, SolverSettings& settings);

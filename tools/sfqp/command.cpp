@@ -5,6 +5,8 @@
 #include <exception>
 #include <iostream>
 
+#include "tools/io/output_files.h"
+
 namespace sfqp::tool {
 
 const char* const kExitCodesHelp =
@@ -33,6 +35,20 @@ const CLI::Validator& unsigned_64() {
 
 void finish_with(ExitCode code) {
   throw CLI::RuntimeError(code);
+}
+
+void run_writing_outputs(const std::string& name, const std::function<void()>& body) {
+  try {
+    body();
+  } catch (const CLI::Error&) {
+    throw;
+  } catch (const io::OutputError& error) {
+    std::cerr << name << ": " << error.what() << " (no output was written)\n";
+    finish_with(exit_cannot_write);
+  } catch (const std::exception& error) {
+    std::cerr << name << ": " << error.what() << '\n';
+    finish_with(exit_bad_input);
+  }
 }
 
 namespace {

@@ -5,6 +5,9 @@
 
 #include <CLI/CLI.hpp>
 
+#include <functional>
+#include <string>
+
 namespace sfqp::tool {
 
 // The tool's exit codes.
@@ -17,6 +20,12 @@ enum ExitCode : int {
 
 // Ends a subcommand's callback with a failure code; run() returns it.
 [[noreturn]] void finish_with(ExitCode code);
+
+// Runs the body of a command that writes output files and ends it the same
+// way whatever it throws: an output that could not be written (io::OutputError)
+// with exit_cannot_write, any other failure with exit_bad_input, each reported
+// on standard error as "<name>: <what>".
+void run_writing_outputs(const std::string& name, const std::function<void()>& body);
 
 // Parses the command line and runs the chosen subcommand. Returns the exit code:
 // CLI11's own usage errors map to exit_bad_usage, help to exit_success; when

@@ -2,6 +2,7 @@
 // and is added here by one registration line.
 #include <CLI/CLI.hpp>
 
+#include "tools/envelope/envelope_command.h"
 #include "tools/sfqp/command.h"
 #include "tools/sfqp/generate_command.h"
 #include "tools/sfqp/solve_command.h"
@@ -24,7 +25,9 @@ constexpr const char* kOverview =
     "\n"
     "  sfqp solve problems.jsonl           one result line per problem\n"
     "  sfqp solve --exact < problems.jsonl doubles as %a, comparable to the bit\n"
-    "  sfqp generate rotor16 -n 5          seeded test problems\n";
+    "  sfqp generate rotor16 -n 5          seeded test problems\n"
+    "  sfqp envelope --x roll:-60:60:121 --y pitch:-60:60:121 --plot e.png\n"
+    "                                      where the block falls back to zeros\n";
 
 }  // namespace
 
@@ -41,5 +44,6 @@ int main(int argc, char** argv) {
   sfqp::tool::register_solve_command(app);
   sfqp::tool::register_generate_command(app);
   sfqp::tool::register_simulate_command(app);
+  sfqp::tool::register_envelope_command(app);
   return sfqp::tool::run(app, argc, argv);
 }

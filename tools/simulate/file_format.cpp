@@ -19,4 +19,13 @@ std::optional<FileFormat> format_of(const std::filesystem::path& path) {
   return std::nullopt;
 }
 
+std::string check_rows_file_name(const std::string& name) {
+  return format_of(name) ? std::string() : "must end in .csv or .jsonl: " + name;
+}
+
+std::string check_png_file_name(const std::string& name) {
+  const std::string extension = std::filesystem::path(name).extension().string();
+  return extension == ".png" || extension == ".PNG" ? std::string() : "must end in .png: " + name;
+}
+
 }  // namespace sfqp::simulate

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <optional>
+#include <string>
 
 namespace sfqp::simulate {
 
@@ -11,5 +12,10 @@ enum class FileFormat { csv, json_lines };
 
 // .csv, or .jsonl / .ndjson (any case); nothing for another extension.
 std::optional<FileFormat> format_of(const std::filesystem::path& path);
+
+// The checks of the commands' file options, as CLI11 validators take them:
+// nothing when the name is right, otherwise what is wrong with it.
+std::string check_rows_file_name(const std::string& name);  // .csv or .jsonl
+std::string check_png_file_name(const std::string& name);   // .png
 
 }  // namespace sfqp::simulate

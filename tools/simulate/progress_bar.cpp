@@ -28,8 +28,11 @@ bool is_terminal(std::FILE* stream) {
 
 }  // namespace
 
-ProgressBar::ProgressBar(std::size_t total, bool enabled, std::FILE* stream)
-    : total_(total), enabled_(enabled && total > 0 && is_terminal(stream)), stream_(stream) {}
+ProgressBar::ProgressBar(std::size_t total, bool enabled, std::FILE* stream, const char* unit)
+    : total_(total),
+      enabled_(enabled && total > 0 && is_terminal(stream)),
+      stream_(stream),
+      unit_(unit) {}
 
 ProgressBar::~ProgressBar() {
   finish();
@@ -59,8 +62,8 @@ void ProgressBar::draw(std::size_t done, double elapsed) {
       std::min(kBarWidth, static_cast<std::size_t>(fraction * static_cast<double>(kBarWidth)));
   const std::string bar = std::string(filled, '#') + std::string(kBarWidth - filled, '.');
   const double remaining = fraction > 0.0 ? elapsed / fraction - elapsed : 0.0;
-  std::fprintf(stream_, "\r[%s] %3.0f%%  %zu/%zu steps  %.0f s left ", bar.c_str(),
-               fraction * 100.0, done, total_, remaining);
+  std::fprintf(stream_, "\r[%s] %3.0f%%  %zu/%zu %s  %.0f s left ", bar.c_str(), fraction * 100.0,
+               done, total_, unit_, remaining);
   std::fflush(stream_);
   drawn_ = true;
 }

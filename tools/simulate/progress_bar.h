@@ -11,8 +11,10 @@ namespace sfqp::simulate {
 
 class ProgressBar {
  public:
-  // enabled: false for --quiet; the bar also stays off when stream is not a terminal.
-  ProgressBar(std::size_t total, bool enabled, std::FILE* stream = stderr);
+  // enabled: false for --quiet; the bar also stays off when stream is not a
+  // terminal. unit: what is counted, "steps" or "points".
+  ProgressBar(std::size_t total, bool enabled, std::FILE* stream = stderr,
+              const char* unit = "steps");
   ~ProgressBar();
   ProgressBar(const ProgressBar&) = delete;
   ProgressBar& operator=(const ProgressBar&) = delete;
@@ -29,6 +31,7 @@ class ProgressBar {
   std::size_t total_;
   bool enabled_;
   std::FILE* stream_;
+  const char* unit_;
   Clock::time_point start_ = Clock::now();
   Clock::time_point last_draw_{};
   bool drawn_ = false;

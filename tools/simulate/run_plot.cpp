@@ -7,15 +7,15 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <variant>
-#include <vector>
 
 #include "tools/io/output_files.h"
 
 extern char** environ;
 #endif
+
+#include <cstdio>
 
 namespace sfqp::simulate {
 
@@ -26,7 +26,7 @@ std::optional<std::string> check_plot_ready() {
          " with python3-matplotlib: run the Linux build of the tool";
 }
 
-std::optional<std::string> draw_plot(const PlotRequest&) {
+std::optional<std::string> run_plot_script(const char*, const std::vector<std::string>&) {
   return check_plot_ready();
 }
 
@@ -89,17 +89,11 @@ std::optional<std::string> check_plot_ready() {
   return std::nullopt;
 }
 
-std::optional<std::string> draw_plot(const PlotRequest& request) {
+std::optional<std::string> run_plot_script(const char* script,
+                                           const std::vector<std::string>& script_arguments) {
   // No shell: every argument reaches the script as it is.
-  std::vector<std::string> arguments = {
-      "-c",          kPlotScript, request.run.string(), request.png.string(), "--title",
-      request.title, "--labels"};
-  arguments.insert(arguments.end(), request.labels.begin(), request.labels.end());
-  for (const auto& [time, label] : request.marks) {
-    char seconds[32];
-    std::snprintf(seconds, sizeof seconds, "%.17g", time);
-    arguments.insert(arguments.end(), {"--mark", seconds, label});
-  }
+  std::vector<std::string> arguments = {"-c", script};
+  arguments.insert(arguments.end(), script_arguments.begin(), script_arguments.end());
   const auto ran = run_python(std::move(arguments), false);
   if (const auto* error = std::get_if<std::string>(&ran)) {
     return *error;
@@ -111,5 +105,17 @@ std::optional<std::string> draw_plot(const PlotRequest& request) {
 }
 
 #endif
+
+std::optional<std::string> draw_plot(const PlotRequest& request) {
+  std::vector<std::string> arguments = {request.run.string(), request.png.string(), "--title",
+                                        request.title, "--labels"};
+  arguments.insert(arguments.end(), request.labels.begin(), request.labels.end());
+  for (const auto& [time, label] : request.marks) {
+    char seconds[32];
+    std::snprintf(seconds, sizeof seconds, "%.17g", time);
+    arguments.insert(arguments.end(), {"--mark", seconds, label});
+  }
+  return run_plot_script(kPlotScript, arguments);
+}
 
 }  // namespace sfqp::simulate

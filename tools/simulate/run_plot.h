@@ -35,4 +35,9 @@ std::optional<std::string> check_plot_ready();
 // written. While it runs, a stop signal stops the script too.
 std::optional<std::string> draw_plot(const PlotRequest& request);
 
+// Runs a plotting script (its text) under kPlotPython with arguments, without a
+// shell; returns what went wrong, or nothing when it succeeded.
+std::optional<std::string> run_plot_script(const char* script,
+                                           const std::vector<std::string>& arguments);
+
 }  // namespace sfqp::simulate

@@ -14,29 +14,11 @@ namespace {
 
 using nlohmann::ordered_json;
 
-std::string csv_number(double value, bool exact) {
-  if (exact) {
-    return io::hex_float(value);
-  }
-  char text[32];
-  std::snprintf(text, sizeof text, "%.17g", value);
-  return text;
-}
-
-// JSON has no NaN or infinity: those are written as the strings that
-// read_number accepts ("nan", "inf", "-inf"), never as null.
-ordered_json json_number(double value, bool exact) {
-  if (exact || !std::isfinite(value)) {
-    return io::hex_float(value);
-  }
-  return value;
-}
-
 template <std::size_t N>
 ordered_json json_numbers(const std::array<double, N>& values, bool exact) {
   ordered_json out = ordered_json::array();
   for (double v : values) {
-    out.push_back(json_number(v, exact));
+    out.push_back(io::json_number(v, exact));
   }
   return out;
 }
@@ -68,20 +50,20 @@ std::string csv_header(bool diagnostics) {
 std::string csv_row(const StepRecord& r, const WriterOptions& options) {
   const bool exact = options.exact;
   std::string row = std::to_string(r.step);
-  add_field(row, csv_number(r.time, exact));
+  add_field(row, io::text_number(r.time, exact));
   for (double v : r.output1) {
-    add_field(row, csv_number(v, exact));
+    add_field(row, io::text_number(v, exact));
   }
   if (options.diagnostics) {
     add_field(row, std::to_string(r.iterations));
     add_field(row, r.converged ? "1" : "0");
-    add_field(row, r.objv_current ? csv_number(r.objv, exact) : std::string());
+    add_field(row, r.objv_current ? io::text_number(r.objv, exact) : std::string());
     for (double v : {r.gap, r.eq_residual_sq, r.ineq_residual_sq}) {
-      add_field(row, csv_number(v, exact));
+      add_field(row, io::text_number(v, exact));
     }
     for (const auto* values : {&r.target, &r.achieved}) {
       for (double v : *values) {
-        add_field(row, csv_number(v, exact));
+        add_field(row, io::text_number(v, exact));
       }
     }
     row += r.bit_identical ? ",1" : ",0";
@@ -93,15 +75,15 @@ std::string json_row(const StepRecord& r, const WriterOptions& options) {
   const bool exact = options.exact;
   ordered_json row;
   row["step"] = r.step;
-  row["time"] = json_number(r.time, exact);
+  row["time"] = io::json_number(r.time, exact);
   row["output1"] = json_numbers(r.output1, exact);
   if (options.diagnostics) {
     row["iterations"] = r.iterations;
     row["converged"] = r.converged ? 1 : 0;
-    row["objv"] = r.objv_current ? json_number(r.objv, exact) : ordered_json(nullptr);
-    row["gap"] = json_number(r.gap, exact);
-    row["eq_residual_sq"] = json_number(r.eq_residual_sq, exact);
-    row["ineq_residual_sq"] = json_number(r.ineq_residual_sq, exact);
+    row["objv"] = r.objv_current ? io::json_number(r.objv, exact) : ordered_json(nullptr);
+    row["gap"] = io::json_number(r.gap, exact);
+    row["eq_residual_sq"] = io::json_number(r.eq_residual_sq, exact);
+    row["ineq_residual_sq"] = io::json_number(r.ineq_residual_sq, exact);
     row["target"] = json_numbers(r.target, exact);
     row["achieved"] = json_numbers(r.achieved, exact);
     row["bit_identical"] = r.bit_identical ? 1 : 0;

@@ -11,10 +11,12 @@
 // hovering takes 117.68 N, about half of all the rotors can give.
 #pragma once
 
+#include <array>
 #include <span>
 #include <string>
 #include <string_view>
 
+#include "solver/records.h"
 #include "tools/simulate/step_input.h"
 
 namespace sfqp::simulate {
@@ -35,6 +37,12 @@ struct Scenario {
 };
 
 inline constexpr std::string_view kDefaultScenario = "manoeuvre";
+
+// The vehicle's four demands t0..t3 and their units.
+inline constexpr std::array<std::string_view, kEqualityCount> kDemandNames = {"thrust", "roll",
+                                                                              "pitch", "yaw"};
+inline constexpr std::array<std::string_view, kEqualityCount> kDemandUnits = {"N", "N m", "N m",
+                                                                              "N m"};
 
 std::span<const Scenario> scenarios();
 const Scenario* find_scenario(std::string_view name);

@@ -73,8 +73,11 @@ RunSource load_source(const SimulateOptions& options) {
     RunSource source{scenario_inputs(*scenario),
                      scenario->period,
                      "scenario " + std::string(scenario->name),
-                     {"thrust [N]", "roll [N m]", "pitch [N m]", "yaw [N m]"},
+                     {},
                      {}};
+    for (std::size_t i = 0; i < kEqualityCount; ++i) {
+      source.labels[i] = std::string(kDemandNames[i]) + " [" + std::string(kDemandUnits[i]) + "]";
+    }
     for (const ScenarioEvent& event : scenario->events) {
       source.marks.emplace_back(event.time, std::string(event.label));
     }
@@ -192,15 +195,6 @@ void simulate(const SimulateOptions& options) {
   }
 }
 
-std::string check_output_name(const std::string& name) {
-  return format_of(name) ? std::string() : "must end in .csv or .jsonl: " + name;
-}
-
-std::string check_plot_name(const std::string& name) {
-  const std::string extension = fs::path(name).extension().string();
-  return extension == ".png" || extension == ".PNG" ? std::string() : "must end in .png: " + name;
-}
-
 std::string check_scenario_name(const std::string& name) {
   if (find_scenario(name) != nullptr) {
     return {};
@@ -248,7 +242,7 @@ void register_simulate_command(CLI::App& app) {
       ->type_name("SECONDS")
       ->needs(input);
   command->add_option("--output", options->output, "one row per step, .csv or .jsonl")
-      ->check(CLI::Validator(check_output_name, ""))
+      ->check(CLI::Validator(check_rows_file_name, ""))
       ->type_name("FILE");
   command->add_flag("--exact", options->exact,
                     "write every number of --output as a C99 hexadecimal float (%a)");
@@ -257,7 +251,7 @@ void register_simulate_command(CLI::App& app) {
   command->add_option("--summary", options->summary, "also write the summary as JSON to FILE")
       ->type_name("FILE");
   command->add_option("--plot", options->plot, "draw the run into FILE.png")
-      ->check(CLI::Validator(check_plot_name, ""))
+      ->check(CLI::Validator(check_png_file_name, ""))
       ->type_name("FILE.png");
   command->add_flag("-q,--quiet", options->quiet, "no progress bar and no summary on stderr");
   command
@@ -271,15 +265,7 @@ void register_simulate_command(CLI::App& app) {
       print_scenarios();
       return;
     }
-    try {
-      simulate(*options);
-    } catch (const CLI::Error&) {
-      throw;
-    } catch (const io::OutputError& error) {
-      fail(std::string(error.what()) + " (no output was written)", exit_cannot_write);
-    } catch (const std::exception& error) {
-      fail(error.what());
-    }
+    run_writing_outputs("sfqp simulate", [&] { simulate(*options); });
   });
 }
 
