@@ -1,6 +1,5 @@
 #include "api/core_api.h"
 
-#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
