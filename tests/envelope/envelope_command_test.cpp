@@ -13,6 +13,7 @@
 #include <variant>
 #include <vector>
 
+#include "tests/support/scratch_folder.h"
 #include "tools/envelope/vehicle.h"
 #include "tools/io/problem_json.h"
 #include "tools/problems/problem_generator.h"
@@ -29,18 +30,8 @@ struct Outcome {
   std::string err;
 };
 
-class EnvelopeCommand : public ::testing::Test {
+class EnvelopeCommand : public test::ScratchFolderTest {
  protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() /
-           ("sfqp_envelope_" +
-            std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-    fs::create_directories(dir_);
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-
-  std::string path(const std::string& name) const { return (dir_ / name).string(); }
-
   // Runs `sfqp envelope <arguments>` in this process, as main() does.
   static Outcome envelope(std::vector<std::string> arguments) {
     CLI::App app("sfqp", "sfqp");
@@ -72,8 +63,6 @@ class EnvelopeCommand : public ::testing::Test {
     }
     return lines;
   }
-
-  fs::path dir_;
 };
 
 TEST_F(EnvelopeCommand, EveryPointIsWhatSolveGivesForTheSameProblem) {

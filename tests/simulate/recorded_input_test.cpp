@@ -12,6 +12,7 @@
 #include <variant>
 
 #include "tests/support/bits.h"
+#include "tests/support/scratch_folder.h"
 
 namespace sfqp::simulate {
 namespace {
@@ -230,9 +231,10 @@ TEST(RecordedJsonLines, NamesTheLineAndEntryOfEveryMalformedStep) {
             "line 1, \"settings\" cannot be replayed: the block solves with its own settings");
 }
 
-TEST(RecordedInputFile, NamesTheFileAndRefusesWhatItCannotRead) {
-  const auto dir = std::filesystem::temp_directory_path() / "sfqp_recorded_input_test";
-  std::filesystem::create_directories(dir);
+class RecordedInputFile : public test::ScratchFolderTest {};
+
+TEST_F(RecordedInputFile, NamesTheFileAndRefusesWhatItCannotRead) {
+  const auto& dir = dir_;
   const auto missing = dir / "missing.csv";
   EXPECT_EQ(std::get<ReadError>(read_recorded_input(missing)).message,
             missing.string() + ": cannot open: No such file or directory");
@@ -249,7 +251,6 @@ TEST(RecordedInputFile, NamesTheFileAndRefusesWhatItCannotRead) {
   EXPECT_EQ(
       std::get<ReadError>(read_recorded_input(short_line)).message,
       short_line.string() + ": line 2 has 10 columns, expected 68: column 11 (c_r2_c2) is missing");
-  std::filesystem::remove_all(dir);
 }
 
 }  // namespace

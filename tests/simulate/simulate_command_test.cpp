@@ -17,6 +17,7 @@
 #include "api/core_api.h"
 #include "tests/support/bits.h"
 #include "tests/support/problems_file.h"
+#include "tests/support/scratch_folder.h"
 #include "tools/io/problem_json.h"
 #include "tools/sfqp/command.h"
 #include "tools/sfqp/solve_command.h"
@@ -52,18 +53,8 @@ Outcome run_sfqp(const std::vector<std::string>& arguments) {
   return {code, out.str(), err.str()};
 }
 
-class SimulateCommand : public ::testing::Test {
+class SimulateCommand : public test::ScratchFolderTest {
  protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() /
-           ("sfqp_simulate_" +
-            std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-    fs::create_directories(dir_);
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-
-  std::string path(const std::string& name) const { return (dir_ / name).string(); }
-
   Outcome simulate(std::vector<std::string> arguments) const {
     arguments.insert(arguments.begin(), {"simulate", "--module", SFQP_TEST_MODULE});
     return run_sfqp(arguments);
@@ -126,8 +117,6 @@ class SimulateCommand : public ::testing::Test {
     }
     return lines;
   }
-
-  fs::path dir_;
 };
 
 TEST_F(SimulateCommand, AReplayedRecordingGivesTheBitsOfSolve) {
