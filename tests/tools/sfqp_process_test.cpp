@@ -33,6 +33,11 @@ std::string read_file(const std::filesystem::path& path) {
   return text.str();
 }
 
+// The tool as a shell word (in a cross build, behind its emulator).
+std::string tool() {
+  return std::string(SFQP_TOOL_EMULATOR) + " '" + SFQP_TOOL + "'";
+}
+
 // Runs "sfqp <arguments>" through the shell with input on standard input (in a
 // cross build, through its emulator).
 Outcome run_sfqp(const std::string& arguments, const std::string& input = "") {
@@ -40,8 +45,7 @@ Outcome run_sfqp(const std::string& arguments, const std::string& input = "") {
       std::filesystem::path(::testing::TempDir()) / ("sfqp_process_" + std::to_string(::getpid()));
   std::filesystem::create_directories(dir);
   std::ofstream(dir / "in") << input;
-  const std::string command = std::string(SFQP_TOOL_EMULATOR) + " '" + SFQP_TOOL + "' " +
-                              arguments + " <'" + (dir / "in").string() + "' >'" +
+  const std::string command = tool() + " " + arguments + " <'" + (dir / "in").string() + "' >'" +
                               (dir / "out").string() + "' 2>'" + (dir / "err").string() + "'";
   const int status = std::system(command.c_str());
   Outcome outcome{WIFEXITED(status) ? WEXITSTATUS(status) : -1, read_file(dir / "out"),
@@ -61,10 +65,6 @@ Outcome run_shell(const std::string& command_line) {
   Outcome outcome{WIFEXITED(status) ? WEXITSTATUS(status) : -1, "", read_file(dir / "err")};
   std::filesystem::remove_all(dir);
   return outcome;
-}
-
-std::string tool() {
-  return std::string("'") + SFQP_TOOL + "'";
 }
 
 std::string zero_problem(const std::string& name) {
@@ -198,23 +198,16 @@ TEST(SfqpTool, AStopSignalMidRunLeavesNoFileBehind) {
   for (const int signal_number : {SIGINT, SIGTERM}) {
     SCOPED_TRACE(signal_number);
     const std::string tmpdir = "TMPDIR=" + (dir / "tmp").string();
-    const std::vector<std::string> arguments = {SFQP_TOOL,
-                                                "simulate",
-                                                "--quiet",
-                                                "--output",
-                                                (dir / "out" / "run.csv").string(),
-                                                "--summary",
-                                                (dir / "out" / "summary.json").string(),
-                                                "--plot",
-                                                (dir / "out" / "run.png").string()};
-    std::vector<char*> argv;
-    for (const auto& a : arguments) {
-      argv.push_back(const_cast<char*>(a.c_str()));
-    }
-    argv.push_back(nullptr);
+    // The shell execs the tool (or its emulator), so the child is the tool.
+    const std::string command = "exec " + tool() + " simulate --quiet --output '" +
+                                (dir / "out" / "run.csv").string() + "' --summary '" +
+                                (dir / "out" / "summary.json").string() + "' --plot '" +
+                                (dir / "out" / "run.png").string() + "'";
+    char* argv[] = {const_cast<char*>("sh"), const_cast<char*>("-c"),
+                    const_cast<char*>(command.c_str()), nullptr};
     char* envp[] = {const_cast<char*>(tmpdir.c_str()), nullptr};
     pid_t child = 0;
-    ASSERT_EQ(posix_spawn(&child, SFQP_TOOL, nullptr, nullptr, argv.data(), envp), 0);
+    ASSERT_EQ(posix_spawn(&child, "/bin/sh", nullptr, nullptr, argv, envp), 0);
     // Signal once the run has begun writing: its temporary output exists.
     auto writing = [&] {
       for (const auto& entry : fs::directory_iterator(dir / "out")) {
