@@ -41,10 +41,22 @@ template <typename... Arguments>
   __builtin_unreachable();
 }
 
+// Whether the array stores every one of its elements as a double. A sparse
+// array stores only its nonzeros, so reading it by position reads past them.
+// Octave passes whatever is typed at its prompt; the stand-in host, like the
+// simulation host it stands for, has no sparse arrays.
+bool dense_doubles(const mxArray* array) {
+#if defined(SFQP_OCTAVE_MEX)
+  return mxIsDouble(array) && !mxIsSparse(array);
+#else
+  return mxIsDouble(array);
+#endif
+}
+
 // The first real double of an array that holds at least one, if it is a
-// double array at all.
+// dense double array at all.
 const double* first_double(const mxArray* array) {
-  if (array == nullptr || !mxIsDouble(array) || mxGetM(array) < 1 || mxGetN(array) < 1) {
+  if (array == nullptr || !dense_doubles(array) || mxGetM(array) < 1 || mxGetN(array) < 1) {
     return nullptr;
   }
   return mxGetPr(array);
@@ -74,7 +86,7 @@ constexpr bool kHostHandsRecords = true;
 // host passes: the address in two signed 32-bit halves (low, high), then the
 // record version. A null address names no record.
 std::optional<std::uintptr_t> host_record_address(const mxArray* handle) {
-  if (handle == nullptr || mxGetM(handle) != 3 || mxGetN(handle) < 1 || !mxIsDouble(handle)) {
+  if (handle == nullptr || mxGetM(handle) != 3 || mxGetN(handle) < 1 || !dense_doubles(handle)) {
     return std::nullopt;
   }
   const double* values = mxGetPr(handle);
@@ -152,7 +164,7 @@ void handle_mex_mode_call(int nlhs, mxArray* plhs[], int nrhs, const mxArray* pr
   const mxArray* flag = prhs[3];
   const double* flag_value = nullptr;
   if (flag != nullptr && mxGetM(flag) == 1 && mxGetN(flag) == 1 && !mxIsComplex(flag) &&
-      mxIsNumeric(flag) && mxIsDouble(flag)) {
+      mxIsNumeric(flag) && dense_doubles(flag)) {
     flag_value = mxGetPr(flag);
   }
   const std::optional<std::int32_t> flag_integer =

@@ -48,6 +48,8 @@ function sfqpsolv_mex_mode_test()
     'sfqpsolv([], [], [], ''0'')', not_integer
     'sfqpsolv([], [], [], true)', not_integer
     'sfqpsolv([], [], [], {0})', not_integer
+    'sfqpsolv([], [], [], sparse(0))', not_integer
+    'sfqpsolv([], [], [], sparse(3))', not_integer
     'sfqpsolv([], [], [], 3)', invalid
     'sfqpsolv([], [], [], -1)', invalid
     'sfqpsolv([], [], [], 2147483647)', invalid
@@ -55,6 +57,10 @@ function sfqpsolv_mex_mode_test()
     'sfqpsolv([], [-4096; 32767; 8480229], [], 0)', no_host
     'sfqpsolv([], [12345; 0; 8480229], [], 0, 7)', no_host
   };
+  % A sparse handle stores only its nonzeros: it names no record and is never
+  % read by position, so the call builds its own record.
+  check_sizes(sfqpsolv([], sparse([12345; 0; 8480229]), [], 0), sizes, 'a sparse handle');
+  check_sizes(sfqpsolv([], sparse([0; 0; 8480229]), [], 0), sizes, 'a sparse null handle');
   for k = 1:rows(cases)
     expect_error(cases{k, 1}, cases{k, 2});
     check_sizes(sfqpsolv([], [], [], 0), sizes, ['answer after ' cases{k, 1}]);
