@@ -101,6 +101,14 @@ TEST(SfqpTool, ExitCodesSaySuccessBadInputOrBadUsage) {
       {"generate --settings '{\"refinement_passes\": 1e9}'", 2,
        "--settings: setting \"refinement_passes\" must be a whole number from 0 to 100"},
       {"generate --first 18446744073709551615 --count 2", 2, "passes the last index"},
+      // A tag goes into every name of the JSON written: text the JSON can hold,
+      // refused before anything is written, and echoed escaped.
+      {"generate --tag \"$(printf 'a\\377')\"", 2,
+       "--tag: must be UTF-8 text without control characters, not \"a\\xff\""},
+      {"generate --tag \"$(printf '\\300\\257')\"", 2, "--tag: must be UTF-8"},
+      {"generate --tag \"$(printf '\\355\\240\\200')\"", 2, "--tag: must be UTF-8"},
+      {"generate --tag \"$(printf 'x\\033[31m')\"", 2, "not \"x\\x1b[31m\""},
+      {"generate --count \"$(printf '1\\033[0m')\"", 2, "not \"1\\x1b[0m\""},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE("sfqp " + c.arguments);
@@ -109,6 +117,12 @@ TEST(SfqpTool, ExitCodesSaySuccessBadInputOrBadUsage) {
     EXPECT_NE(outcome.err.find(c.message), std::string::npos) << outcome.err;
     EXPECT_EQ(outcome.out, "");
   }
+}
+
+TEST(SfqpTool, ATagInUtf8NamesEveryProblem) {
+  const Outcome generated = run_sfqp("generate rotor16 -n 1 --tag \"$(printf 'r\\303\\251v')\"");
+  ASSERT_EQ(generated.exit_code, 0) << generated.err;
+  EXPECT_NE(generated.out.find("\"rotor16_0_r\xc3\xa9v\""), std::string::npos) << generated.out;
 }
 
 TEST(SfqpTool, HelpExplainsTheInputWithAnExample) {

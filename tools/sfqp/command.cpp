@@ -5,6 +5,7 @@
 #include <exception>
 #include <iostream>
 
+#include "tools/io/excerpt.h"
 #include "tools/io/output_files.h"
 
 namespace sfqp::tool {
@@ -25,7 +26,7 @@ const CLI::Validator& unsigned_64() {
         const char* end = text.data() + text.size();
         const auto [stop, error] = std::from_chars(text.data(), end, value);
         if (text.empty() || text.front() == '-' || error != std::errc() || stop != end) {
-          return "must be a whole number from 0 to 18446744073709551615, not " + text;
+          return "must be a whole number from 0 to 18446744073709551615, not " + io::excerpt(text);
         }
         return {};
       },

@@ -10,8 +10,10 @@
 #include <vector>
 
 #include "api/core_api.h"
+#include "tools/io/excerpt.h"
 #include "tools/io/json_text.h"
 #include "tools/io/problem_json.h"
+#include "tools/io/utf8_text.h"
 #include "tools/problems/problem_generator.h"
 #include "tools/sfqp/command.h"
 
@@ -125,7 +127,14 @@ void register_generate_command(CLI::App& app) {
   command->add_flag("--exact", options->exact, "write every double as a C99 hexadecimal float");
   command->add_option("--settings", options->settings,
                       "settings object added to every problem, e.g. '{\"print_progress\": 1}'");
-  command->add_option("--tag", options->tag, "text appended to every name after an underscore");
+  command->add_option("--tag", options->tag, "text appended to every name after an underscore")
+      ->check(CLI::Validator(
+          [](std::string& text) -> std::string {
+            return io::printable_utf8(text)
+                       ? std::string()
+                       : "must be UTF-8 text without control characters, not " + io::excerpt(text);
+          },
+          ""));
   command->callback([options] { generate(*options); });
 }
 
