@@ -2,7 +2,14 @@
 // names them.
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "host/engine/engine.h"
+
+#if !defined(_WIN32)
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 namespace sfqp::test {
 namespace {
@@ -21,6 +28,21 @@ TEST(ModuleLoading, MissingFileIsRefused) {
   EXPECT_NE(message.find("cannot load module /nonexistent/sfqpsolv.mexa64"), std::string::npos)
       << message;
 }
+
+#if !defined(_WIN32)
+// Only a regular file can be a module: a FIFO with no writer, which the loader
+// would wait on for ever, or a device, are refused at once and named.
+TEST(ModuleLoading, AFileThatIsNotARegularFileIsRefusedAtOnce) {
+  const std::string fifo = ::testing::TempDir() + "sfqp_module_fifo_" + std::to_string(::getpid());
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  const std::string from_fifo = load_error(fifo);
+  ::unlink(fifo.c_str());
+  EXPECT_NE(from_fifo.find("not a module file but a FIFO"), std::string::npos) << from_fifo;
+  EXPECT_NE(load_error("/dev/zero").find("not a module file but a character device"),
+            std::string::npos);
+  EXPECT_NE(load_error("/").find("not a module file but a directory"), std::string::npos);
+}
+#endif
 
 TEST(ModuleLoading, LibraryWithoutMexFunctionIsRefused) {
   const std::string message = load_error(SFQP_NOT_A_MODULE);

@@ -5,6 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#if !defined(_WIN32)
+#include <sys/stat.h>
+#endif
+
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
@@ -300,6 +304,21 @@ TEST_F(SimulateCommand, AModuleNamedWithoutAFolderIsTheFileHere) {
   EXPECT_EQ(missing.code, exit_bad_input);
   EXPECT_EQ(missing.err, "sfqp simulate: --module nomod.so: no such file\n");
 }
+
+#if !defined(_WIN32)
+// A module that is not a regular file is refused before anything is read from
+// it: a FIFO with no writer would hold the run for ever.
+TEST_F(SimulateCommand, AModuleThatIsNotARegularFileIsRefusedAtOnce) {
+  ASSERT_EQ(::mkfifo(path("module.fifo").c_str(), 0600), 0);
+  for (const std::string& module : {path("module.fifo"), std::string("/dev/zero")}) {
+    const Outcome run =
+        run_sfqp({"simulate", "--scenario", "hover", "--quiet", "--module", module});
+    EXPECT_EQ(run.code, exit_bad_input);
+    EXPECT_EQ(run.err,
+              "sfqp simulate: --module " + module + ": is not a regular file, so not a module\n");
+  }
+}
+#endif
 
 // The summary's iteration line against iteration counts the core API gives for
 // the same steps: four steps of four different counts, so that the median's

@@ -107,6 +107,9 @@ std::string module_path(const SimulateOptions& options) {
     if (fs::is_directory(status)) {
       fail("--module " + options.module + ": is a directory, not a module");
     }
+    if (!fs::is_regular_file(status)) {
+      fail("--module " + options.module + ": is not a regular file, so not a module");
+    }
     return fs::absolute(given, error).string();
   }
   const auto beside = default_module();
