@@ -119,6 +119,19 @@ TEST(SfqpTool, ExitCodesSaySuccessBadInputOrBadUsage) {
   }
 }
 
+// Devices that never end a line end the run with an error, not a hang.
+TEST(SfqpTool, InputWithoutLineEndsEndsTheRun) {
+  const Outcome solved = run_sfqp("solve /dev/zero");
+  EXPECT_EQ(solved.exit_code, 1);
+  EXPECT_NE(solved.err.find("/dev/zero:1: longer than 1048576 bytes, with no line end"),
+            std::string::npos)
+      << solved.err;
+  const Outcome envelope = run_sfqp("envelope --problem /dev/zero --x roll:-1:1:3 --quiet");
+  EXPECT_EQ(envelope.exit_code, 1);
+  EXPECT_NE(envelope.err.find("/dev/zero:1: longer than 1048576 bytes"), std::string::npos)
+      << envelope.err;
+}
+
 TEST(SfqpTool, ATagInUtf8NamesEveryProblem) {
   const Outcome generated = run_sfqp("generate rotor16 -n 1 --tag \"$(printf 'r\\303\\251v')\"");
   ASSERT_EQ(generated.exit_code, 0) << generated.err;

@@ -60,6 +60,10 @@ TEST(SolveLines, EachMalformedLineIsNamedAndTheGoodLinesAreAnswered) {
   };
   const std::vector<Case> cases = {
       {"not json", "not valid JSON at column 2: syntax error"},
+      // A line is all of its bytes: after a NUL as after a space.
+      {problem() + std::string(1, '\0') + "garbage",
+       "not valid JSON at column " + std::to_string(problem().size() + 1) + ": a NUL byte"},
+      {std::string(1, '\0'), "not valid JSON at column 1: a NUL byte"},
       {"{\"coupling\": [1, 2]", "not valid JSON at column"},
       {"[1, 2, 3]", "a problem must be a JSON object"},
       {"{" + kTarget + "}", "missing \"coupling\""},
@@ -152,6 +156,18 @@ TEST(SolveLines, ALineLongerThanTheBoundIsSkippedUnreadAndTheNextAnswered) {
             "skipped\n");
   ASSERT_EQ(solved.results.size(), 1u);
   EXPECT_EQ(solved.results[0]["name"], "after");
+}
+
+// Input that never ends its line (/dev/zero) is read no further than the line
+// bound and the skip bound, then given up: neither memory nor time without end.
+TEST(SolveLines, ALineThatNeverEndsStopsTheReadingAtTheSkipBound) {
+  const std::string endless(io::kLineByteLimit + io::kLineSkipByteLimit + 1, '\0');
+  const Solved solved = solve_text(endless + "\n" + problem() + "\n");
+  EXPECT_EQ(solved.status, exit_bad_input);
+  EXPECT_EQ(solved.errors,
+            "sfqp solve: problems.jsonl:1: longer than 1048576 bytes, with no line end in the "
+            "67108864 bytes after them; the rest is not read\n");
+  EXPECT_TRUE(solved.results.empty());
 }
 
 // At the bounds of its settings, with every print on, one line still returns

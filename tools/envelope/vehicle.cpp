@@ -82,7 +82,7 @@ std::variant<Vehicle, std::string> problem_vehicle(std::istream& in, const std::
   for (io::LineRead read; (read = io::read_bounded_line(in, line)) != io::LineRead::end;) {
     ++number;
     const std::string where = source + ":" + std::to_string(number) + ": ";
-    if (read == io::LineRead::too_long) {
+    if (read == io::LineRead::too_long || read == io::LineRead::endless) {
       return where + "longer than " + std::to_string(io::kLineByteLimit) +
              " bytes (a problem takes a few kB)";
     }

@@ -1,9 +1,31 @@
 #include "tools/io/bounded_line.h"
 
 #include <istream>
-#include <limits>
 
 namespace sfqp::io {
+
+namespace {
+
+using traits = std::istream::traits_type;
+
+// Skips the rest of an over-long line without keeping it, but never further
+// than kLineSkipByteLimit: input without line ends (/dev/zero) stops there.
+LineRead skip_to_line_end(std::istream& in, std::streambuf& buffer) {
+  for (std::size_t skipped = 0; skipped < kLineSkipByteLimit; ++skipped) {
+    const traits::int_type next = buffer.sbumpc();
+    if (traits::eq_int_type(next, traits::eof())) {
+      in.setstate(std::ios::eofbit);
+      return LineRead::too_long;
+    }
+    if (traits::to_char_type(next) == '\n') {
+      return LineRead::too_long;
+    }
+  }
+  in.setstate(std::ios::failbit);
+  return LineRead::endless;
+}
+
+}  // namespace
 
 LineRead read_bounded_line(std::istream& in, std::string& line, std::size_t limit) {
   line.clear();
@@ -12,7 +34,6 @@ LineRead read_bounded_line(std::istream& in, std::string& line, std::size_t limi
     in.setstate(std::ios::failbit);
     return LineRead::end;
   }
-  using traits = std::istream::traits_type;
   bool any = false;
   for (;;) {
     const traits::int_type next = buffer->sbumpc();
@@ -26,9 +47,7 @@ LineRead read_bounded_line(std::istream& in, std::string& line, std::size_t limi
       break;
     }
     if (line.size() == limit) {
-      // Skip to the line's end without keeping it.
-      in.ignore(std::numeric_limits<std::streamsize>::max(), '\n');
-      return LineRead::too_long;
+      return skip_to_line_end(in, *buffer);
     }
     line += c;
   }

@@ -61,6 +61,12 @@ class RecordingParser : public nlohmann::detail::json_sax_dom_parser<json> {
 }  // namespace
 
 std::variant<json, JsonError> parse_json_text(std::string_view text) {
+  // The library's lexer takes a NUL byte for the end of its input and would
+  // answer for the text before it; JSON holds no NUL anywhere, so it is an
+  // error where it stands.
+  if (const std::size_t nul = text.find('\0'); nul != std::string_view::npos) {
+    return JsonError{nul + 1, "a NUL byte (\\x00), which JSON text never holds"};
+  }
   json value;
   RecordingParser parser(value);
   const bool parsed = json::sax_parse(text, &parser);

@@ -103,6 +103,13 @@ ExitCode solve_lines(std::istream& in, const std::string& source, bool exact, st
   std::string line;
   for (io::LineRead read; (read = io::read_bounded_line(in, line)) != io::LineRead::end;) {
     ++number;
+    if (read == io::LineRead::endless) {
+      err << "sfqp solve: " << source << ":" << number << ": longer than " << io::kLineByteLimit
+          << " bytes, with no line end in the " << io::kLineSkipByteLimit
+          << " bytes after them; the rest is not read\n";
+      status = exit_bad_input;
+      break;
+    }
     if (read == io::LineRead::too_long) {
       err << "sfqp solve: " << source << ":" << number << ": longer than " << io::kLineByteLimit
           << " bytes (a problem takes a few kB); skipped\n";

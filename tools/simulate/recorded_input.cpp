@@ -35,7 +35,7 @@ std::optional<ReadError> for_each_line(std::istream& in, const LineHandler& hand
   std::string line;
   for (io::LineRead read; (read = io::read_bounded_line(in, line)) != io::LineRead::end;) {
     ++number;
-    if (read == io::LineRead::too_long) {
+    if (read == io::LineRead::too_long || read == io::LineRead::endless) {
       return ReadError{at_line(number) + " is longer than " + std::to_string(io::kLineByteLimit) +
                        " bytes; a step takes a few kB"};
     }
