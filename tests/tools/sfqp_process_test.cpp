@@ -222,7 +222,7 @@ TEST(SfqpTool, AStopSignalMidRunLeavesNoFileBehind) {
   fs::create_directories(dir / "out");
   fs::create_directories(dir / "tmp");
   std::ofstream(dir / "out" / "run.csv") << "an earlier run\n";
-  for (const int signal_number : {SIGINT, SIGTERM}) {
+  for (const int signal_number : {SIGINT, SIGTERM, SIGHUP}) {
     SCOPED_TRACE(signal_number);
     const std::string tmpdir = "TMPDIR=" + (dir / "tmp").string();
     // The shell execs the tool (or its emulator), so the child is the tool.

@@ -9,6 +9,8 @@
 #include <thread>
 #include <type_traits>
 
+#include "tools/io/stop_signals.h"
+
 #if !defined(_WIN32)
 #include <fcntl.h>
 #include <poll.h>
@@ -73,7 +75,7 @@ bool write_all(int fd, const char* data, std::size_t size) {
                        std::size_t w, int fd) {
   // Interrupted, a worker just ends: the tool's handlers that remove its
   // temporary files belong to the tool alone. A signal ignored stays ignored.
-  for (const int signal_number : {SIGINT, SIGTERM}) {
+  for (const int signal_number : io::kStopSignals) {
     if (std::signal(signal_number, SIG_DFL) == SIG_IGN) {
       std::signal(signal_number, SIG_IGN);
     }

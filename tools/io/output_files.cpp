@@ -7,6 +7,8 @@
 #include <cstring>
 #include <system_error>
 
+#include "tools/io/stop_signals.h"
+
 #if defined(_WIN32)
 #include <process.h>
 #else
@@ -52,11 +54,11 @@ extern "C" void remove_temporaries_and_stop(int signal_number) {
   std::raise(signal_number);
 }
 
-// Installed once, for SIGINT and SIGTERM, unless the process was started with
+// Installed once, for each stop signal, unless the process was started with
 // the signal ignored (nohup, a shell's background job): that choice stays.
 void install_stop_handlers() {
   static const bool installed = [] {
-    for (const int signal_number : {SIGINT, SIGTERM}) {
+    for (const int signal_number : kStopSignals) {
       const auto previous = std::signal(signal_number, remove_temporaries_and_stop);
       if (previous == SIG_IGN) {
         std::signal(signal_number, SIG_IGN);

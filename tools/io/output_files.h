@@ -11,7 +11,8 @@
 // folder. commit() moves every output into place only when the whole run has
 // succeeded; until then an existing file stays as it was. Every temporary and
 // scratch file is removed when the OutputFiles is destroyed uncommitted (an
-// error, an exception) and when the process is stopped by SIGINT or SIGTERM.
+// error, an exception) and when the process is stopped by SIGINT, SIGTERM or
+// SIGHUP.
 //
 // Usage:
 //   if (auto error = check_output_paths({{"--output", out}, {"--summary", sum}}, {in})) ...
