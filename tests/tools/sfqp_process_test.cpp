@@ -185,6 +185,36 @@ TEST(SfqpTool, StandardOutputThatCannotBeWrittenExitsWithThree) {
   }
 }
 
+// An output named by a descriptor is written through it, never replaced:
+// `--summary /dev/stdout >> log.txt` appends to the log, "-" is standard
+// output, and a failed write leaves no temporary file.
+TEST(SfqpTool, OutputsNamedByStandardOutputAreWrittenThroughIt) {
+  const auto dir = std::filesystem::path(::testing::TempDir()) /
+                   ("sfqp_descriptors_" + std::to_string(::getpid()));
+  std::filesystem::create_directories(dir);
+  const std::string log = (dir / "log.txt").string();
+  std::ofstream(log) << "earlier\n";
+  const std::string run =
+      "TMPDIR='" + dir.string() + "' " + tool() + " simulate -q --scenario hover ";
+
+  EXPECT_EQ(run_shell(run + "--summary /dev/stdout >> '" + log + "'").exit_code, 0);
+  EXPECT_EQ(read_file(log).rfind("earlier\n{\n  \"source\": \"scenario hover\"", 0), 0u);
+  EXPECT_EQ(run_shell(run + "--output - > '" + log + "'").exit_code, 0);
+  EXPECT_EQ(read_file(log).rfind("step,time,output1_0,", 0), 0u);
+
+  const Outcome both = run_shell(run + "--output - --summary /dev/stdout > /dev/null");
+  EXPECT_EQ(both.exit_code, 3);
+  EXPECT_NE(both.err.find("is also standard output, as --output is"), std::string::npos)
+      << both.err;
+  const Outcome full = run_shell(run + "--plot - > /dev/full");
+  EXPECT_EQ(full.exit_code, 3);
+  EXPECT_NE(full.err.find("cannot write to standard output"), std::string::npos) << full.err;
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir),
+                          std::filesystem::directory_iterator()),
+            1);
+  std::filesystem::remove_all(dir);
+}
+
 // A closed standard input is an error, not empty input; "-" and /dev/stdin
 // read standard input wherever input is read.
 TEST(SfqpTool, StandardInputIsNamedByDashAndAClosedOneIsAnError) {

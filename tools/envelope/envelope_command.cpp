@@ -1,4 +1,5 @@
 #include "tools/envelope/envelope_command.h"
+#include "tools/io/excerpt.h"
 
 #include <filesystem>
 #include <iostream>
@@ -14,6 +15,7 @@
 #include "tools/envelope/parallel_sweep.h"
 #include "tools/io/input_file.h"
 #include "tools/io/output_files.h"
+#include "tools/io/output_paths.h"
 #include "tools/sfqp/command.h"
 #include "tools/simulate/file_format.h"
 #include "tools/simulate/progress_bar.h"
@@ -108,7 +110,7 @@ void run_envelope(const EnvelopeOptions& options) {
   const EnvelopeSummary summary = summarise(vehicle, grid, solver.tolerance(), results);
   io::OutputFiles files;
   if (!options.output.empty()) {
-    write_envelope_rows(grid, results, *simulate::format_of(options.output), options.exact,
+    write_envelope_rows(grid, results, *simulate::output_format_of(options.output), options.exact,
                         files.open(options.output));
   }
   if (!options.summary.empty()) {
@@ -122,8 +124,11 @@ void run_envelope(const EnvelopeOptions& options) {
   }
   files.finish_writing();
   if (!options.plot.empty()) {
-    EnvelopePlotRequest request{
-        plot_rows, files.reserve(options.plot), "sfqp envelope: " + vehicle.description, {}, &grid};
+    EnvelopePlotRequest request{plot_rows,
+                                files.reserve(options.plot, ".png"),
+                                "sfqp envelope: " + vehicle.description,
+                                {},
+                                &grid};
     for (std::size_t i = 0; i < kEqualityCount; ++i) {
       request.labels[i] = demand_label(vehicle, i);
     }
@@ -140,7 +145,7 @@ void run_envelope(const EnvelopeOptions& options) {
 std::string check_axis(const std::string& text) {
   const auto parsed = parse_axis(text);
   const auto* error = std::get_if<std::string>(&parsed);
-  return error ? *error + ", not \"" + text + "\"" : std::string();
+  return error ? *error + ", not " + io::excerpt(text) : std::string();
 }
 
 std::string check_vehicle(const std::string& name) {

@@ -1,4 +1,5 @@
 #include "tools/envelope/vehicle.h"
+#include "tools/io/excerpt.h"
 
 #include <cmath>
 #include <cstdio>
@@ -44,8 +45,8 @@ std::variant<Vehicle, std::string> scenario_vehicle(const std::string& name) {
   const std::string scenario_name = name.substr(0, at);
   const simulate::Scenario* scenario = simulate::find_scenario(scenario_name);
   if (scenario == nullptr) {
-    return "unknown vehicle \"" + scenario_name +
-           "\"; the scenarios' vehicles: " + scenario_names();
+    return "unknown vehicle " + io::excerpt(scenario_name) +
+           "; the scenarios' vehicles: " + scenario_names();
   }
   const double duration = static_cast<double>(scenario->steps) * scenario->period;
   double time = 0.0;

@@ -19,4 +19,21 @@ inline constexpr std::size_t kExcerptBytes = 80;
 // "abc..." (10485760 bytes).
 std::string excerpt(std::string_view text);
 
+// Bytes of a name (a file's path, an option's value) shown at most.
+inline constexpr std::size_t kNameExcerptBytes = 256;
+
+// A name the user gave (a file's path, an option's value), to be recognised:
+// as it is when it is printable UTF-8 of at most kNameExcerptBytes bytes
+// ("Übung/run 1.csv"), otherwise quoted, cut and escaped as an excerpt is,
+// with its printable UTF-8 characters kept.
+std::string name_excerpt(std::string_view text);
+
+// Bytes of a whole message shown at most.
+inline constexpr std::size_t kMessageBytes = 1024;
+
+// A message that quotes what the user typed without our escaping (the command
+// line parser's own): not quoted, its printable UTF-8 as it is, control
+// characters and broken bytes escaped, cut past kMessageBytes.
+std::string message_excerpt(std::string_view text);
+
 }  // namespace sfqp::io

@@ -1,5 +1,7 @@
 #include "tools/io/input_file.h"
 
+#include "tools/io/excerpt.h"
+
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -35,7 +37,7 @@ InputFile::InputFile(const std::string& name) {
     stream_ = &std::cin;
     return;
   }
-  label_ = name;
+  label_ = name_excerpt(name);
   std::error_code ignored;
   if (std::filesystem::is_directory(name, ignored)) {
     error_ = std::strerror(EISDIR);

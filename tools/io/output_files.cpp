@@ -7,11 +7,14 @@
 #include <cstring>
 #include <system_error>
 
+#include "tools/io/excerpt.h"
+#include "tools/io/output_descriptor.h"
 #include "tools/io/stop_signals.h"
 
 #if defined(_WIN32)
 #include <process.h>
 #else
+#include <pthread.h>
 #include <sys/types.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -98,79 +101,79 @@ fs::path folder_of(const fs::path& path) {
   return parent.empty() ? fs::path(".") : parent;
 }
 
-bool writable_folder(const fs::path& folder) {
-#if defined(_WIN32)
-  (void)folder;
-  return true;
-#else
-  return ::access(folder.c_str(), W_OK) == 0;
+// Holds the stop signals back while the outputs are moved into place: a stop
+// between two moves would leave some outputs replaced and others not. A signal
+// that comes meanwhile takes effect when commit ends.
+class StopSignalsHeld {
+ public:
+  StopSignalsHeld() {
+#if !defined(_WIN32)
+    sigset_t held;
+    sigemptyset(&held);
+    for (const int signal_number : kStopSignals) {
+      sigaddset(&held, signal_number);
+    }
+    pthread_sigmask(SIG_BLOCK, &held, &before_);
 #endif
+  }
+  ~StopSignalsHeld() {
+#if !defined(_WIN32)
+    pthread_sigmask(SIG_SETMASK, &before_, nullptr);
+#endif
+  }
+  StopSignalsHeld(const StopSignalsHeld&) = delete;
+  StopSignalsHeld& operator=(const StopSignalsHeld&) = delete;
+
+ private:
+#if !defined(_WIN32)
+  sigset_t before_{};
+#endif
+};
+
+// A second name for destination's file, hidden beside it, that keeps the
+// earlier content while the new one is moved in: a hard link where the file
+// system has them, else a copy. kept stays empty when there is no earlier
+// file.
+std::error_code keep_earlier(const fs::path& destination, std::size_t index,
+                             std::optional<fs::path>& kept) {
+  std::error_code error;
+  const fs::file_status status = fs::symlink_status(destination, error);
+  if (!fs::is_regular_file(status) && !fs::is_symlink(status)) {
+    return {};  // nothing there, or a folder, which the move refuses
+  }
+  std::string name = ".";
+  name += destination.stem().string();
+  name += ".earlier-";
+  name += std::to_string(process_id());
+  name += '-';
+  name += std::to_string(index);
+  name += destination.extension().string();
+  const fs::path place = folder_of(destination) / name;
+  fs::remove(place, error);
+  fs::create_hard_link(destination, place, error);
+  if (error) {
+    error.clear();
+    fs::copy_file(destination, place, error);
+  }
+  if (error) {
+    std::error_code ignored;
+    fs::remove(place, ignored);
+    return error;
+  }
+  kept = place;
+  return {};
 }
 
-std::optional<std::string> check_one(const fs::path& path) {
-  if (path.filename().empty() || path.filename() == "." || path.filename() == "..") {
-    return std::string("names a folder, not a file");
+// What became of the other outputs after a failure in commit.
+std::string outcome(const std::string& failures, bool replaced_any) {
+  if (!failures.empty()) {
+    return failures + " (the other outputs were put back where they could be)";
   }
-  std::error_code error;
-  const fs::file_status status = fs::status(path, error);
-  if (fs::is_directory(status)) {
-    return std::string("is a directory");
-  }
-  if (fs::exists(status) && !fs::is_regular_file(status)) {
-    return std::string("is not a regular file (a device or pipe cannot be replaced)");
-  }
-  const fs::path folder = folder_of(path);
-  const fs::file_status folder_status = fs::status(folder, error);
-  if (!fs::exists(folder_status)) {
-    return "the folder " + folder.string() + " does not exist";
-  }
-  if (!fs::is_directory(folder_status)) {
-    return folder.string() + " is not a folder";
-  }
-  if (!writable_folder(folder)) {
-    return "cannot write in the folder " + folder.string() + ": " + std::strerror(errno);
-  }
-  return std::nullopt;
-}
-
-// Whether two paths name the same file: the same existing file (links
-// included), or the same place once made absolute.
-bool same_file(const fs::path& a, const fs::path& b) {
-  std::error_code error;
-  if (fs::equivalent(a, b, error) && !error) {
-    return true;
-  }
-  const fs::path place_a = fs::weakly_canonical(fs::absolute(a, error), error);
-  const fs::path place_b = fs::weakly_canonical(fs::absolute(b, error), error);
-  return !place_a.empty() && place_a == place_b;
+  return replaced_any ? " (no output was replaced: the files moved before were put back)"
+                      : " (no output was written)";
 }
 
 }  // namespace
-
-std::optional<std::string> check_output_paths(const std::vector<PlannedOutput>& outputs,
-                                              const std::vector<fs::path>& inputs) {
-  for (std::size_t k = 0; k < outputs.size(); ++k) {
-    const PlannedOutput& output = outputs[k];
-    if (output.path.empty()) {
-      continue;
-    }
-    const std::string named = output.option + " " + output.path.string() + ": ";
-    if (auto problem = check_one(output.path)) {
-      return named + *problem;
-    }
-    for (const fs::path& input : inputs) {
-      if (!input.empty() && input != "-" && same_file(input, output.path)) {
-        return named + "is the input " + input.string() + "; it would be overwritten";
-      }
-    }
-    for (std::size_t j = 0; j < k; ++j) {
-      if (!outputs[j].path.empty() && same_file(outputs[j].path, output.path)) {
-        return named + "is also the file of " + outputs[j].option;
-      }
-    }
-  }
-  return std::nullopt;
-}
 
 void set_helper_process(long pid) {
   helper_process.store(pid);
@@ -179,10 +182,18 @@ void set_helper_process(long pid) {
 struct OutputFiles::Entry {
   std::string temporary;
   std::optional<fs::path> destination;  // nothing for a scratch file
+  std::optional<int> descriptor;        // an output written through a descriptor
   std::unique_ptr<std::ofstream> stream;
   std::size_t slot = 0;
   bool registered = false;
 
+  bool is_output() const { return destination || descriptor; }
+  std::string named() const {
+    if (descriptor) {
+      return descriptor_name(*descriptor);
+    }
+    return name_excerpt(destination ? destination->string() : temporary);
+  }
   void forget() {
     if (registered) {
       temporary_slots[slot].store(nullptr);
@@ -197,6 +208,12 @@ struct OutputFiles::Entry {
       forget();
     }
   }
+};
+
+// A destination that commit has replaced, and where its earlier file is kept.
+struct OutputFiles::Replaced {
+  fs::path destination;
+  std::optional<fs::path> earlier;  // nothing: there was no file before
 };
 
 OutputFiles::OutputFiles() = default;
@@ -230,7 +247,18 @@ OutputFiles::Entry& OutputFiles::add(fs::path temporary, std::optional<fs::path>
   return *entries_.back();
 }
 
-fs::path OutputFiles::reserve(const fs::path& destination) {
+fs::path OutputFiles::reserve(const fs::path& destination, const std::string& extension) {
+  if (const auto descriptor = output_descriptor(destination)) {
+    std::error_code error;
+    const fs::path folder = fs::temp_directory_path(error);
+    if (error) {
+      throw OutputError("no temporary folder: " + reason(error) + " (no output was written)");
+    }
+    const std::string own = destination.extension().string();
+    Entry& entry = add(temporary_path(folder, "sfqp", own.empty() ? extension : own), std::nullopt);
+    entry.descriptor = descriptor;
+    return fs::path(entry.temporary);
+  }
   // An output given as a link to a file replaces the file, not the link.
   std::error_code error;
   fs::path target =
@@ -253,7 +281,7 @@ std::ostream& OutputFiles::open_scratch(const std::string& extension, fs::path& 
   std::error_code error;
   const fs::path folder = fs::temp_directory_path(error);
   if (error) {
-    throw OutputError("no temporary folder: " + reason(error));
+    throw OutputError("no temporary folder: " + reason(error) + " (no output was written)");
   }
   path = temporary_path(folder, "sfqp", extension);
   return open_stream(add(path, std::nullopt), path);
@@ -264,8 +292,8 @@ std::ostream& OutputFiles::open_stream(Entry& entry, const fs::path& named) {
   entry.stream =
       std::make_unique<std::ofstream>(entry.temporary, std::ios::binary | std::ios::trunc);
   if (!entry.stream->is_open()) {
-    throw OutputError(named.string() +
-                      ": cannot create: " + std::strerror(errno != 0 ? errno : EIO));
+    throw OutputError(name_excerpt(named.string()) + ": cannot create: " +
+                      std::strerror(errno != 0 ? errno : EIO) + " (no output was written)");
   }
   return *entry.stream;
 }
@@ -281,10 +309,31 @@ void OutputFiles::finish_writing() {
     const bool written = !entry->stream->fail();
     entry->stream.reset();
     if (!written) {
-      const std::string name = entry->destination ? entry->destination->string() : entry->temporary;
-      throw OutputError(name + ": cannot write: " + std::strerror(error != 0 ? error : EIO));
+      throw OutputError(entry->named() + ": cannot write: " +
+                        std::strerror(error != 0 ? error : EIO) + " (no output was written)");
     }
   }
+}
+
+std::string OutputFiles::put_back(std::vector<Replaced>& replaced) {
+  std::string failures;
+  for (auto it = replaced.rbegin(); it != replaced.rend(); ++it) {
+    std::error_code error;
+    if (it->earlier) {
+      fs::rename(*it->earlier, it->destination, error);
+    } else {
+      fs::remove(it->destination, error);
+    }
+    if (error) {
+      failures += "; " + name_excerpt(it->destination.string()) +
+                  " could not be put back: " + reason(error);
+      if (it->earlier) {
+        failures += ", its earlier content is in " + name_excerpt(it->earlier->string());
+      }
+    }
+  }
+  replaced.clear();
+  return failures;
 }
 
 void OutputFiles::commit() {
@@ -292,21 +341,67 @@ void OutputFiles::commit() {
   // Every output must be there before the first replaces its destination.
   for (const auto& entry : entries_) {
     std::error_code error;
-    if (entry->destination && !fs::exists(entry->temporary, error)) {
-      throw OutputError(entry->destination->string() + ": was not written");
+    if (entry->is_output() && !fs::exists(entry->temporary, error)) {
+      throw OutputError(entry->named() + ": was not written (no output was written)");
     }
   }
+  const StopSignalsHeld held;
+  std::vector<Replaced> replaced;
+  // Files first: a failed move can be undone; what reached a descriptor cannot.
   for (auto& entry : entries_) {
     if (!entry->destination) {
       continue;
     }
     std::error_code error;
+    const fs::file_status status = fs::symlink_status(*entry->destination, error);
+    if (fs::exists(status) && !fs::is_regular_file(status) && !fs::is_directory(status) &&
+        !fs::is_symlink(status)) {
+      // A device or pipe put there during the run, which a move would replace
+      // (a folder refuses the move by itself).
+      const bool replaced_any = !replaced.empty();
+      throw OutputError(entry->named() + ": is no longer a regular file, so it is not replaced" +
+                        outcome(put_back(replaced), replaced_any));
+    }
+    std::optional<fs::path> earlier;
+    if (const std::error_code kept = keep_earlier(*entry->destination, replaced.size(), earlier)) {
+      const bool replaced_any = !replaced.empty();
+      throw OutputError(entry->named() + ": cannot keep the earlier file while replacing it: " +
+                        reason(kept) + outcome(put_back(replaced), replaced_any));
+    }
     fs::rename(entry->temporary, *entry->destination, error);
     if (error) {
-      throw OutputError(entry->destination->string() +
-                        ": cannot move into place: " + reason(error));
+      if (earlier) {
+        std::error_code ignored;
+        fs::remove(*earlier, ignored);
+      }
+      const bool replaced_any = !replaced.empty();
+      throw OutputError(entry->named() + ": cannot move into place: " + reason(error) +
+                        outcome(put_back(replaced), replaced_any));
     }
     entry->forget();
+    replaced.push_back({*entry->destination, std::move(earlier)});
+  }
+  for (auto& entry : entries_) {
+    if (!entry->descriptor) {
+      continue;
+    }
+    if (auto failure = copy_to_descriptor(entry->temporary, *entry->descriptor)) {
+      const bool replaced_any = !replaced.empty();
+      const std::string failures = put_back(replaced);
+      const std::string files = !failures.empty()
+                                    ? failures.substr(2) + ", the other files were put back"
+                                : replaced_any ? "the files moved before were put back"
+                                               : "no file was written";
+      throw OutputError(*failure + " (" + files + "; what reached " + entry->named() +
+                        " before the failure stays there)");
+    }
+    entry->remove();
+  }
+  for (const Replaced& done : replaced) {
+    if (done.earlier) {
+      std::error_code ignored;
+      fs::remove(*done.earlier, ignored);
+    }
   }
 }
 

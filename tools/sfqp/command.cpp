@@ -44,7 +44,7 @@ void run_writing_outputs(const std::string& name, const std::function<void()>& b
   } catch (const CLI::Error&) {
     throw;
   } catch (const io::OutputError& error) {
-    std::cerr << name << ": " << error.what() << " (no output was written)\n";
+    std::cerr << name << ": " << error.what() << '\n';
     finish_with(exit_cannot_write);
   } catch (const std::exception& error) {
     std::cerr << name << ": " << error.what() << '\n';
@@ -54,7 +54,14 @@ void run_writing_outputs(const std::string& name, const std::function<void()>& b
 
 namespace {
 
+// The command line parser's messages quote what was typed as it is: a value
+// with escape sequences or of 100 kB would reach the terminal whole.
+std::string bounded_failure(const CLI::App*, const CLI::Error& error) {
+  return io::message_excerpt(error.what()) + "\nRun with --help for more information.\n";
+}
+
 int parse_and_run(CLI::App& app, int argc, const char* const* argv) {
+  app.failure_message(bounded_failure);
   try {
     app.parse(argc, argv);
   } catch (const CLI::RuntimeError& finished) {

@@ -13,8 +13,13 @@ enum class FileFormat { csv, json_lines };
 // .csv, or .jsonl / .ndjson (any case); nothing for another extension.
 std::optional<FileFormat> format_of(const std::filesystem::path& path);
 
-// The checks of the commands' file options, as CLI11 validators take them:
-// nothing when the name is right, otherwise what is wrong with it.
+// The format of an output: its extension's, and CSV for an output written
+// through a descriptor ("-", /dev/stdout) without one.
+std::optional<FileFormat> output_format_of(const std::filesystem::path& path);
+
+// The checks of the commands' output options, as CLI11 validators take them:
+// nothing when the name is right, otherwise what is wrong with it. A
+// descriptor ("-", /dev/stdout) is right for either.
 std::string check_rows_file_name(const std::string& name);  // .csv or .jsonl
 std::string check_png_file_name(const std::string& name);   // .png
 

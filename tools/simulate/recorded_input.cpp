@@ -307,7 +307,7 @@ FileFormat sniffed_format(std::string_view text) {
 std::variant<StepInputs, ReadError> read_recorded_input(const std::string& name) {
   std::optional<FileFormat> format = format_of(name);
   if (!format && !io::is_standard_input(name)) {
-    return ReadError{name +
+    return ReadError{io::name_excerpt(name) +
                      ": unknown input format; name the file .csv or .jsonl, or give - "
                      "for standard input"};
   }

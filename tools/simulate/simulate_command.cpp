@@ -1,4 +1,5 @@
 #include "tools/simulate/simulate_command.h"
+#include "tools/io/excerpt.h"
 
 #include <cmath>
 #include <filesystem>
@@ -11,6 +12,7 @@
 
 #include "host/engine/engine.h"
 #include "tools/io/output_files.h"
+#include "tools/io/output_paths.h"
 #include "tools/sfqp/command.h"
 #include "tools/simulate/file_format.h"
 #include "tools/simulate/module_location.h"
@@ -102,13 +104,14 @@ std::string module_path(const SimulateOptions& options) {
     const fs::path given(options.module);
     const fs::file_status status = fs::status(given, error);
     if (!fs::exists(status)) {
-      fail("--module " + options.module + ": no such file");
+      fail("--module " + io::name_excerpt(options.module) + ": no such file");
     }
     if (fs::is_directory(status)) {
-      fail("--module " + options.module + ": is a directory, not a module");
+      fail("--module " + io::name_excerpt(options.module) + ": is a directory, not a module");
     }
     if (!fs::is_regular_file(status)) {
-      fail("--module " + options.module + ": is not a regular file, so not a module");
+      fail("--module " + io::name_excerpt(options.module) +
+           ": is not a regular file, so not a module");
     }
     return fs::absolute(given, error).string();
   }
@@ -149,8 +152,8 @@ void simulate(const SimulateOptions& options) {
   io::OutputFiles files;
   std::optional<RunWriter> output;
   if (!options.output.empty()) {
-    output.emplace(files.open(options.output),
-                   WriterOptions{*format_of(options.output), options.exact, options.diagnose});
+    output.emplace(files.open(options.output), WriterOptions{*output_format_of(options.output),
+                                                             options.exact, options.diagnose});
   }
   // The plot reads the run with its diagnostics from a scratch file of its own.
   fs::path plot_data;
@@ -187,7 +190,7 @@ void simulate(const SimulateOptions& options) {
   files.finish_writing();
   if (plot_writer) {
     if (auto error =
-            draw_plot({plot_data, files.reserve(options.plot),
+            draw_plot({plot_data, files.reserve(options.plot, ".png"),
                        "sfqp simulate: " + source.description, source.labels, source.marks})) {
       fail(*error + " (nothing was written)", exit_cannot_write);
     }
@@ -206,7 +209,7 @@ std::string check_scenario_name(const std::string& name) {
   for (const Scenario& s : scenarios()) {
     known += (known.empty() ? "" : ", ") + std::string(s.name);
   }
-  return "unknown scenario \"" + name + "\"; the scenarios: " + known;
+  return "unknown scenario " + io::excerpt(name) + "; the scenarios: " + known;
 }
 
 std::string check_period(const std::string& text) {
