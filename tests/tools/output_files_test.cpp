@@ -105,9 +105,7 @@ TEST_F(OutputFilesTest, AFailedMoveIntoPlacePutsTheEarlierOutputsBack) {
       outputs.commit();
       ADD_FAILURE() << "the commit reported success";
     } catch (const OutputError& error) {
-      EXPECT_THAT(
-          error.what(),
-          ::testing::HasSubstr("summary.json: cannot move into place: "));
+      EXPECT_THAT(error.what(), ::testing::HasSubstr("summary.json: cannot move into place: "));
       EXPECT_THAT(
           error.what(),
           ::testing::EndsWith("(no output was replaced: the files moved before were put back)"));
