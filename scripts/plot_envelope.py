@@ -3,8 +3,13 @@
 iterations the block's solve takes, where it falls back to zeros, and where the
 demand is beyond the vehicle's reach.
 
-Usage: plot_envelope.py ROWS OUT.png --x ENTRY [--y ENTRY COLUMNS] [--labels L0 L1 L2 L3]
-                        [--title TEXT] [--base B0 B1 B2 B3]
+Usage: plot_envelope.py --x=ENTRY [--y=ENTRY --columns=N] [--label=L]... [--title=TEXT]
+                        [--base=B]... -- ROWS OUT.png
+
+Every value is given as --option=VALUE and the paths after --, so that a value
+that begins with a minus (a base demand such as -5.6e-05, a label, a path) is
+never taken for an option. --label and --base are given four times each, in the
+order of the demand entries, or not at all.
 
 ROWS is the output of `sfqp envelope --output ROWS.csv` (decimal or --exact),
 in the grid's order: x varies fastest.
@@ -21,6 +26,9 @@ import sys
 import matplotlib
 
 matplotlib.use("Agg")
+# Titles and labels carry the user's names (a problem file's path): text, never
+# mathematical markup, so that dollar signs in them draw as they are.
+matplotlib.rcParams["text.parse_math"] = False
 import matplotlib.pyplot as plt  # noqa: E402
 from matplotlib.colors import ListedColormap  # noqa: E402
 from matplotlib.lines import Line2D  # noqa: E402
@@ -155,24 +163,38 @@ def line_plot(rows, x, labels, base, figure):
     demand.legend(fontsize=8, loc="upper left")
 
 
+def four(parser, values, option):
+    """The four values given for option, or None when it was not given."""
+    if values is not None and len(values) != CONTROLS:
+        parser.error(f"{option} must be given {CONTROLS} times, not {len(values)}")
+    return values
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
     parser.add_argument("rows", help="the envelope's rows (.csv)")
     parser.add_argument("out", help="the PNG to write")
-    parser.add_argument("--x", type=int, required=True, help="the demand entry on x, 0..3")
-    parser.add_argument("--y", nargs=2, type=int, metavar=("ENTRY", "COLUMNS"),
-                        help="the demand entry on y, 0..3, and the number of x values")
-    parser.add_argument("--labels", nargs=CONTROLS, default=[f"t{i}" for i in range(CONTROLS)])
+    parser.add_argument("--x", type=int, required=True, choices=range(CONTROLS),
+                        help="the demand entry on x, 0..3")
+    parser.add_argument("--y", type=int, choices=range(CONTROLS),
+                        help="the demand entry on y, 0..3 (needs --columns)")
+    parser.add_argument("--columns", type=int, help="the number of x values, with --y")
+    parser.add_argument("--label", action="append", help="an axis label, once per demand entry")
     parser.add_argument("--title", default="sfqp envelope")
-    parser.add_argument("--base", nargs=CONTROLS, type=float, help="the base demand")
+    parser.add_argument("--base", action="append", type=float,
+                        help="the base demand, once per entry")
     args = parser.parse_args()
-    rows = read_rows(args.rows)
+    labels = four(parser, args.label, "--label") or [f"t{i}" for i in range(CONTROLS)]
+    base = four(parser, args.base, "--base")
     two_axes = args.y is not None
+    if two_axes != (args.columns is not None) or (two_axes and args.columns < 1):
+        parser.error("--y and --columns (a positive number) go together")
+    rows = read_rows(args.rows)
     figure = plt.figure(figsize=(9, 8.5) if two_axes else (10, 8), layout="constrained")
     if two_axes:
-        heat_map(rows, args.x, args.y[0], args.y[1], args.labels, args.base, figure)
+        heat_map(rows, args.x, args.y, args.columns, labels, base, figure)
     else:
-        line_plot(rows, args.x, args.labels, args.base, figure)
+        line_plot(rows, args.x, labels, base, figure)
     figure.suptitle(f"{args.title}\n{summary_line(rows)}", fontsize=12)
     figure.savefig(args.out, dpi=110)
 

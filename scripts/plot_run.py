@@ -3,8 +3,11 @@
 the four virtual controls, the demanded and the achieved value, with the steps
 at which the block fell back to zeros marked.
 
-Usage: plot_run.py RUN OUT.png [--title TEXT] [--labels L0 L1 L2 L3]
-                   [--mark TIME LABEL]...
+Usage: plot_run.py [--title=TEXT] [--label=L]... [--mark=TIME,LABEL]... -- RUN OUT.png
+
+Every value is given as --option=VALUE and the paths after --, so that a value
+that begins with a minus is never taken for an option. --label is given four
+times, once per virtual control in order, or not at all.
 
 RUN is the output of `sfqp simulate --diagnose --output RUN` (.csv or .jsonl,
 with or without --exact). `sfqp simulate --plot OUT.png` runs this script.
@@ -20,6 +23,9 @@ import sys
 import matplotlib
 
 matplotlib.use("Agg")
+# Titles and labels carry the user's names (a recording's path): text, never
+# mathematical markup, so that dollar signs in them draw as they are.
+matplotlib.rcParams["text.parse_math"] = False
 import matplotlib.pyplot as plt  # noqa: E402
 
 COMMANDS = 16
@@ -145,18 +151,28 @@ def plot(run, out, title, labels, marks):
     figure.savefig(out, dpi=110)
 
 
+def mark(text):
+    """TIME,LABEL: an event at TIME seconds."""
+    time, separator, label = text.partition(",")
+    if not separator:
+        raise argparse.ArgumentTypeError(f"{text!r} is not TIME,LABEL")
+    return float(time), label
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
     parser.add_argument("run", help="the run's output, written with --diagnose (.csv or .jsonl)")
     parser.add_argument("out", help="the PNG to write")
     parser.add_argument("--title", default="sfqp simulate")
-    parser.add_argument("--labels", nargs=CONTROLS, default=[f"t{i}" for i in range(CONTROLS)],
-                        help="axis labels of the four virtual controls")
-    parser.add_argument("--mark", nargs=2, action="append", default=[],
-                        metavar=("TIME", "LABEL"), help="mark an event at TIME seconds")
+    parser.add_argument("--label", action="append",
+                        help="an axis label, once per virtual control in order")
+    parser.add_argument("--mark", type=mark, action="append", default=[],
+                        metavar="TIME,LABEL", help="mark an event at TIME seconds")
     args = parser.parse_args()
-    marks = [(float(time), label) for time, label in args.mark]
-    plot(read_run(args.run), args.out, args.title, args.labels, marks)
+    labels = args.label or [f"t{i}" for i in range(CONTROLS)]
+    if len(labels) != CONTROLS:
+        parser.error(f"--label must be given {CONTROLS} times, not {len(labels)}")
+    plot(read_run(args.run), args.out, args.title, labels, args.mark)
 
 
 if __name__ == "__main__":

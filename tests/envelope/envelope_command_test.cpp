@@ -150,6 +150,28 @@ TEST_F(EnvelopeCommand, SummaryOnStandardErrorAndAPicture) {
   EXPECT_EQ(read(path("yaw.png")).substr(1, 3), "PNG");
 }
 
+TEST_F(EnvelopeCommand, PlotsAVehicleWhoseBaseDemandHasNegativeEntries) {
+  // The plotting script had taken a base entry printed as -5.6e-05 for an
+  // option and drawn nothing.
+  auto vehicle = std::get<envelope::Vehicle>(envelope::scenario_vehicle("manoeuvre@6"));
+  vehicle.base[1] = -5.6e-05;
+  vehicle.base[2] = -1e-300;
+  std::ofstream(path("vehicle.jsonl"))
+      << io::problem_to_json(std::nullopt, vehicle.coupling, vehicle.base, true).dump() << "\n";
+  for (const std::vector<std::string>& axes :
+       {std::vector<std::string>{"--x", "roll:-50:50:5"},
+        std::vector<std::string>{"--x", "yaw:-3:3:4", "--y", "pitch:-50:50:3"}}) {
+    SCOPED_TRACE(testing::PrintToString(axes));
+    std::vector<std::string> arguments = {"--problem", path("vehicle.jsonl"), "--quiet", "--plot",
+                                          path("envelope.png")};
+    arguments.insert(arguments.end(), axes.begin(), axes.end());
+    const Outcome run = envelope(arguments);
+    ASSERT_EQ(run.code, exit_success) << run.err;
+    EXPECT_EQ(read(path("envelope.png")).substr(1, 3), "PNG");
+    fs::remove(path("envelope.png"));
+  }
+}
+
 TEST_F(EnvelopeCommand, BadUsageExitsWithTwoAndBadInputWithOneWritingNothing) {
   const std::array<double, kCouplingCount> coupling{};
   const std::array<double, kEqualityCount> target{};

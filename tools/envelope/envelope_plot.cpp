@@ -8,23 +8,21 @@
 namespace sfqp::envelope {
 
 std::optional<std::string> draw_envelope_plot(const EnvelopePlotRequest& request) {
-  std::vector<std::string> arguments = {request.rows.string(),
-                                        request.png.string(),
-                                        "--title",
-                                        request.title,
-                                        "--x",
-                                        std::to_string(request.grid->x.entry)};
-  if (request.grid->y) {
-    arguments.insert(arguments.end(), {"--y", std::to_string(request.grid->y->entry),
-                                       std::to_string(request.grid->x.count)});
+  const Grid& grid = *request.grid;
+  std::vector<simulate::ScriptOption> options = {{"title", request.title},
+                                                 {"x", std::to_string(grid.x.entry)}};
+  if (grid.y) {
+    options.emplace_back("y", std::to_string(grid.y->entry));
+    options.emplace_back("columns", std::to_string(grid.x.count));
   }
-  arguments.push_back("--labels");
-  arguments.insert(arguments.end(), request.labels.begin(), request.labels.end());
-  arguments.push_back("--base");
-  for (double b : request.grid->base) {
-    arguments.push_back(io::text_number(b, false));
+  for (const auto& label : request.labels) {
+    options.emplace_back("label", label);
   }
-  return simulate::run_plot_script(kEnvelopePlotScript, arguments);
+  for (const double b : grid.base) {
+    options.emplace_back("base", io::text_number(b, false));
+  }
+  return simulate::run_plot_script(kEnvelopePlotScript, options,
+                                   {request.rows.string(), request.png.string()});
 }
 
 }  // namespace sfqp::envelope

@@ -26,7 +26,8 @@ std::optional<std::string> check_plot_ready() {
          " with python3-matplotlib: run the Linux build of the tool";
 }
 
-std::optional<std::string> run_plot_script(const char*, const std::vector<std::string>&) {
+std::optional<std::string> run_plot_script(const char*, const std::vector<ScriptOption>&,
+                                           const std::vector<std::string>&) {
   return check_plot_ready();
 }
 
@@ -90,10 +91,15 @@ std::optional<std::string> check_plot_ready() {
 }
 
 std::optional<std::string> run_plot_script(const char* script,
-                                           const std::vector<std::string>& script_arguments) {
+                                           const std::vector<ScriptOption>& options,
+                                           const std::vector<std::string>& paths) {
   // No shell: every argument reaches the script as it is.
   std::vector<std::string> arguments = {"-c", script};
-  arguments.insert(arguments.end(), script_arguments.begin(), script_arguments.end());
+  for (const auto& [name, value] : options) {
+    arguments.push_back("--" + name + "=" + value);
+  }
+  arguments.push_back("--");
+  arguments.insert(arguments.end(), paths.begin(), paths.end());
   const auto ran = run_python(std::move(arguments), false);
   if (const auto* error = std::get_if<std::string>(&ran)) {
     return *error;
@@ -107,15 +113,16 @@ std::optional<std::string> run_plot_script(const char* script,
 #endif
 
 std::optional<std::string> draw_plot(const PlotRequest& request) {
-  std::vector<std::string> arguments = {request.run.string(), request.png.string(), "--title",
-                                        request.title, "--labels"};
-  arguments.insert(arguments.end(), request.labels.begin(), request.labels.end());
+  std::vector<ScriptOption> options = {{"title", request.title}};
+  for (const auto& label : request.labels) {
+    options.emplace_back("label", label);
+  }
   for (const auto& [time, label] : request.marks) {
     char seconds[32];
     std::snprintf(seconds, sizeof seconds, "%.17g", time);
-    arguments.insert(arguments.end(), {"--mark", seconds, label});
+    options.emplace_back("mark", std::string(seconds) + "," + label);
   }
-  return run_plot_script(kPlotScript, arguments);
+  return run_plot_script(kPlotScript, options, {request.run.string(), request.png.string()});
 }
 
 }  // namespace sfqp::simulate

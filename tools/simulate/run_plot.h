@@ -35,9 +35,15 @@ std::optional<std::string> check_plot_ready();
 // written. While it runs, a stop signal stops the script too.
 std::optional<std::string> draw_plot(const PlotRequest& request);
 
-// Runs a plotting script (its text) under kPlotPython with arguments, without a
-// shell; returns what went wrong, or nothing when it succeeded.
+// An option of a plotting script and its value; an option may repeat.
+using ScriptOption = std::pair<std::string, std::string>;
+
+// Runs a plotting script (its text) under kPlotPython, without a shell, as
+// `--name=value ... -- paths...`: a value or a path that begins with a minus
+// (a negative number, a label) can never be taken for an option. Returns what
+// went wrong, or nothing when it succeeded.
 std::optional<std::string> run_plot_script(const char* script,
-                                           const std::vector<std::string>& arguments);
+                                           const std::vector<ScriptOption>& options,
+                                           const std::vector<std::string>& paths);
 
 }  // namespace sfqp::simulate
