@@ -16,7 +16,8 @@ report=$build/report
 test_dirs=(tests/core tests/golden tests/block tests/hostile)
 targets=(
   test_reference_results test_worked_results test_start_point test_kkt test_console_sink
-  test_no_allocation test_instruction_set test_float_contract test_embedded_step
+  test_api_settings test_no_allocation test_instruction_set test_float_contract
+  test_embedded_step
   test_golden_results
   test_block_mex_mode test_block_dispatch test_block_configuration test_block_output_step
   test_block_golden test_block_step_allocations test_block_records sfqpsolv_module
