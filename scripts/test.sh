@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Runs every test suite from a fresh machine: installs what is missing, then
 # builds and tests the release and sanitizer builds (the Octave suites run in
-# both), the installed tree, the Windows build, whose tests run under wine, the
-# aarch64 build under qemu-user and the Cortex-M7 firmware under qemu-system-arm.
+# both), the coverage of what flies, the installed tree, the Windows build,
+# whose tests run under wine, the aarch64 build under qemu-user and the
+# Cortex-M7 firmware under qemu-system-arm.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -17,6 +18,13 @@ for preset in release sanitize; do
   cmake --build --preset "$preset"
   ctest --preset "$preset"
 done
+
+# Line and branch coverage of kkt/, solver/, block/ and api/: fails when a line
+# of kkt/ or solver/ is not run.
+echo "== coverage"
+start=$SECONDS
+scripts/coverage.sh
+echo "coverage: $((SECONDS - start)) s"
 
 # The release build installed in a temporary prefix: a consumer built with
 # find_package gives the tool's bits; the installed tool finds its module.

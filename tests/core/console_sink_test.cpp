@@ -31,6 +31,28 @@ TEST(ConsoleSinkTest, LongestLinesArriveWhole) {
   EXPECT_EQ(printed, expected);
 }
 
+// A line the C library cannot format (a wide character the "C" locale has no
+// byte for) reaches the sink not at all, rather than as the buffer's leftovers.
+TEST(ConsoleSinkTest, ALineThatCannotBeFormattedIsNotSent) {
+  std::string printed;
+  int calls = 0;
+  struct Seen {
+    std::string* text;
+    int* calls;
+  } seen{&printed, &calls};
+  set_console_sink({[](void* context, const char* text, std::size_t length) {
+                      auto* into = static_cast<Seen*>(context);
+                      ++*into->calls;
+                      into->text->append(text, length);
+                    },
+                    &seen});
+  console_print("%ls\n", L"\u00e9");
+  console_print("%d\n", 7);
+  set_console_sink({});
+  EXPECT_EQ(calls, 1);
+  EXPECT_EQ(printed, "7\n");
+}
+
 TEST(ConsoleSinkTest, NothingWithoutASink) {
   std::string printed;
   set_console_sink({append, &printed});

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <fstream>
 #include <iostream>
 #include <iterator>
@@ -66,6 +67,25 @@ TEST(InstructionSet, TheNewestSupportedIsActiveAndSwitchingIsChecked) {
     EXPECT_EQ(active_instruction_set(), instruction_set_supported(set) ? set : newest);
   }
   EXPECT_TRUE(use_instruction_set(newest));
+}
+
+// Under an emulated processor (tests/core/CMakeLists.txt runs this program
+// under qemu-x86_64 with processor models older than this machine's), the
+// build that the model's cpuid leads to is the one named in
+// SFQP_EXPECTED_INSTRUCTION_SET: a processor without a feature of a build must
+// never have it chosen, one with them all must.
+TEST(InstructionSet, TheEmulatedProcessorGetsItsBuild) {
+  const char* expected = std::getenv("SFQP_EXPECTED_INSTRUCTION_SET");
+  if (expected == nullptr) {
+    GTEST_SKIP() << "not run under an emulated processor model";
+  }
+  const std::optional<InstructionSet> set = instruction_set_named(expected);
+  ASSERT_TRUE(set.has_value()) << expected;
+  EXPECT_EQ(instruction_set_name(active_instruction_set()), expected);
+  for (const InstructionSet other : kInstructionSets) {
+    EXPECT_EQ(instruction_set_supported(other), static_cast<int>(other) <= static_cast<int>(*set))
+        << ::testing::PrintToString(other);
+  }
 }
 
 #if defined(__x86_64__)

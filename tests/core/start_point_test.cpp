@@ -1,7 +1,8 @@
 // The improved start's shift, in every build the processor runs: s and z are
 // held bit for bit to the rule taken entry by entry in index order on the w
 // the start's solve left in the direction, on problems whose w has ties
-// between zeros, NaN entries, or no entry above the floor of -1e99.
+// between zeros, NaN entries, or no entry above the floor of -1e99; and the
+// plain start, which a solve allowed no iteration returns as it is.
 #include <gtest/gtest.h>
 
 #include <limits>
@@ -70,6 +71,36 @@ TEST_P(StartPoint, ShiftMatchesTheRuleEntryByEntry) {
           << describe(z) << ")";
     }
     ++case_number;
+  }
+}
+
+// Without the improved start and with no iteration allowed, the result is the
+// plain start itself: x and y zero, each slack its bound's distance where that
+// is positive (the 16 upper bounds, rows 16 to 31, 1) and initial_slack where
+// it is not (the lower bounds, rows 0 to 15, 0), every dual initial_dual. Nothing of a solve is
+// run.
+TEST_P(StartPoint, PlainStartWithoutIterationsIsTheStartItself) {
+  for (api::Problem problem : start_cases()) {
+    SolverSettings settings = *problem.settings;
+    settings.improved_start = 0;
+    settings.initial_slack = 0.375;
+    settings.initial_dual = 2.5;
+    problem.settings = settings;
+    const api::Result result = api::solve(problem);
+    EXPECT_EQ(result.iterations, 0);
+    EXPECT_FALSE(result.converged);
+    for (std::size_t j = 0; j < kEffortCount; ++j) {
+      EXPECT_EQ(bits_of(result.u[j]), bits_of(0.0)) << "u " << j;
+      EXPECT_EQ(bits_of(result.s[j]), bits_of(0.375)) << "s " << j;
+      EXPECT_EQ(bits_of(result.s[kEffortCount + j]), bits_of(1.0)) << "s " << kEffortCount + j;
+    }
+    for (std::size_t i = 0; i < kEqualityCount; ++i) {
+      EXPECT_EQ(bits_of(result.e[i]), bits_of(0.0)) << "e " << i;
+      EXPECT_EQ(bits_of(result.y[i]), bits_of(0.0)) << "y " << i;
+    }
+    for (const double z : result.z) {
+      EXPECT_EQ(bits_of(z), bits_of(2.5));
+    }
   }
 }
 
