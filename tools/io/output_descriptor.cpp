@@ -23,6 +23,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
+#if !defined(_WIN32)
 // A whole decimal number that fits a descriptor, or nothing.
 std::optional<int> descriptor_number(std::string_view digits) {
   int number = 0;
@@ -33,6 +34,7 @@ std::optional<int> descriptor_number(std::string_view digits) {
   }
   return number;
 }
+#endif
 
 // The descriptor that a path names by its spelling alone.
 std::optional<int> named_by_spelling(const fs::path& path) {
