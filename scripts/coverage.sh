@@ -53,7 +53,7 @@ from_collection=(gcovr --root . --add-tracefile "$report/coverage.json")
 "${from_collection[@]}" --filter "$flown" --branches --txt "$report/branches.txt"
 
 echo "== kkt/ and solver/ (every line must run)"
-"${from_collection[@]}" --filter "$core" --print-summary --txt /dev/null \
+"${from_collection[@]}" --filter "$core" --print-summary --txt "$report/core.txt" \
   --fail-under-line 100 || {
   echo "coverage: lines of kkt/ or solver/ that no test runs:" >&2
   grep -E "^(kkt|solver)/" "$report/coverage.txt" | awk '$4 != "100%"' >&2
