@@ -215,6 +215,25 @@ TEST(SfqpTool, OutputsNamedByStandardOutputAreWrittenThroughIt) {
   std::filesystem::remove_all(dir);
 }
 
+// A file name or option value is echoed bounded and escaped wherever an error
+// names it: a 100 kB value with terminal escapes reaches the terminal neither
+// whole nor raw.
+TEST(SfqpTool, EchoedNamesAndValuesAreBoundedAndEscaped) {
+  const std::string hostile = "run\x1b[2J" + std::string(100000, 'x');
+  for (const std::string& arguments :
+       {"solve '" + hostile + "'", "solve --no-such-option='" + hostile + "'",
+        "generate -n '" + hostile + "'", "simulate --scenario '" + hostile + "'",
+        "simulate --module '" + hostile + "'", "simulate --input '" + hostile + ".csv'",
+        "simulate --output '" + hostile + "/run.csv'", "envelope --x '" + hostile + "'"}) {
+    SCOPED_TRACE(arguments.substr(0, 30));
+    const Outcome outcome = run_sfqp(arguments);
+    EXPECT_NE(outcome.exit_code, 0);
+    EXPECT_LT(outcome.err.size(), 2048u);
+    EXPECT_EQ(outcome.err.find('\x1b'), std::string::npos) << outcome.err;
+    EXPECT_NE(outcome.err.find("run\\x1b[2J"), std::string::npos) << outcome.err;
+  }
+}
+
 // A closed standard input is an error, not empty input; "-" and /dev/stdin
 // read standard input wherever input is read.
 TEST(SfqpTool, StandardInputIsNamedByDashAndAClosedOneIsAnError) {
