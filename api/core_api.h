@@ -40,6 +40,7 @@ struct Problem {
 
  private:
   template <std::size_t N>
+  // cppcheck-suppress unusedPrivateFunction ; the weights' default initialisers call it
   static constexpr std::array<double, N> filled(double value) {
     std::array<double, N> a{};
     a.fill(value);

@@ -36,8 +36,10 @@ constexpr int kFreshRecordSimMode = 1;
 template <typename... Arguments>
 [[noreturn]] void raise(const char* format, Arguments... arguments) {
   char message[kMessageBufferSize];
-  std::snprintf(message, sizeof message, format, arguments...);
+  // A message cut at the buffer's end is still raised, terminated.
+  static_cast<void>(std::snprintf(message, sizeof message, format, arguments...));
   mexErrMsgTxt(message);
+  // cppcheck-suppress unreachableCode ; for the hosts whose header lacks noreturn
   __builtin_unreachable();
 }
 
@@ -120,9 +122,11 @@ void install_methods(SimStruct* S) {
   S->methods2.mdlSetInputPortFrameData = mdlSetInputPortFrameData;
 }
 
+// T may itself be a pointer (the record's arrays of port pointers): count of
+// them, each sizeof(T).
 template <typename T>
 T* allocate_zeroed(std::size_t count) {
-  return static_cast<T*>(mxCalloc(count, sizeof(T)));
+  return static_cast<T*>(mxCalloc(count, sizeof(T)));  // NOLINT(bugprone-sizeof-expression)
 }
 
 }  // namespace
@@ -185,7 +189,8 @@ void handle_mex_mode_call(int nlhs, mxArray* plhs[], int nrhs, const mxArray* pr
           kIdentity);
       return;
     }
-    S = reinterpret_cast<SimStruct*>(*address);
+    // The host hands its record as an address in a double array.
+    S = reinterpret_cast<SimStruct*>(*address);  // NOLINT(performance-no-int-to-ptr)
     // Compared up to the model name's terminator, never past it.
     const char* name = ssGetModelName(S) != nullptr ? ssGetModelName(S) : "";
     if (std::strncmp(name, kBlockName, sizeof kBlockName) != 0) {

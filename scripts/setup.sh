@@ -11,6 +11,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev libcli11-dev
   python3-matplotlib
   gcovr  # the coverage report (scripts/coverage.sh)
+  clang-tidy cppcheck  # scripts/static-analysis.sh
   octave octave-dev
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 googletest wine wine64
   g++-aarch64-linux-gnu qemu-user  # the aarch64 build, its tests under qemu-user

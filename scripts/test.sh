@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Runs every test suite from a fresh machine: installs what is missing, then
 # builds and tests the release and sanitizer builds (the Octave suites run in
-# both), the coverage of what flies, the installed tree, the Windows build,
-# whose tests run under wine, the aarch64 build under qemu-user and the
-# Cortex-M7 firmware under qemu-system-arm.
+# both), the coverage of what flies and the static analysers over it, the
+# installed tree, the Windows build, whose tests run under wine, the aarch64
+# build under qemu-user and the Cortex-M7 firmware under qemu-system-arm.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -25,6 +25,13 @@ echo "== coverage"
 start=$SECONDS
 scripts/coverage.sh
 echo "coverage: $((SECONDS - start)) s"
+
+# clang-tidy and cppcheck over the same code, compiled as the release build
+# compiles it: fails on any finding.
+echo "== static analysis"
+start=$SECONDS
+scripts/static-analysis.sh
+echo "static analysis: $((SECONDS - start)) s"
 
 # The release build installed in a temporary prefix: a consumer built with
 # find_package gives the tool's bits; the installed tool finds its module.

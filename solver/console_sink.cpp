@@ -21,7 +21,8 @@ ConsoleSink console_sink() {
   return sink;
 }
 
-void console_print(const char* format, ...) {
+// printf-style, as the hosts' own printing is: the sink receives formatted text.
+void console_print(const char* format, ...) {  // NOLINT(cert-dcl50-cpp)
   if (sink.write == nullptr) {
     return;
   }

@@ -15,6 +15,7 @@ void solve_block_problem(const double* coupling, const double* target, double* o
     problem_data.coupling[k] = coupling[k];
   }
   for (int k = 0; k < kEqualityCount; ++k) {
+    // cppcheck-suppress nullPointer ; every caller passes its 4 demands, never null
     problem_data.target[k] = target[k];
   }
   for (double& weight : problem_data.effort_weight) {
