@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "firmware/golden_cases.h"
+#include "firmware/golden_load.h"
 #include "firmware/semihosting.h"
 #include "firmware/stack_depth.h"
 #include "solver/block_problem.h"
@@ -66,34 +67,9 @@ int count_difference(const GoldenCase& golden, const char* field, std::int64_t e
   return 1;
 }
 
-// As a fresh solve of the problem: zeroed records, then the problem's settings
-// (the block's when it has none), data and weights.
-std::int32_t solve_as_given(const GoldenCase& golden) {
-  std::memset(&problem_data, 0, sizeof problem_data);
-  std::memset(&workspace, 0, sizeof workspace);
-  std::memset(&solution, 0, sizeof solution);
-  set_default_settings();
-  if (golden.settings != nullptr) {
-    golden.settings(solver_settings);
-  } else {
-    solver_settings.print_progress = 0;
-  }
-  bind_views();
-  std::memcpy(problem_data.coupling, golden.coupling, sizeof problem_data.coupling);
-  std::memcpy(problem_data.target, golden.target, sizeof problem_data.target);
-  for (int k = 0; k < kErrorCount; ++k) {
-    problem_data.error_weight[k] =
-        golden.error_weight != nullptr ? golden.error_weight[k] : kBlockErrorWeight;
-  }
-  for (int k = 0; k < kEffortCount; ++k) {
-    problem_data.effort_weight[k] =
-        golden.effort_weight != nullptr ? golden.effort_weight[k] : kBlockEffortWeight;
-  }
-  return solve_qp();
-}
-
 int check_solve(const GoldenCase& golden) {
-  const std::int32_t iterations = solve_as_given(golden);
+  load_golden(golden);
+  const std::int32_t iterations = solve_qp();
   int differences = count_difference(golden, "iterations", golden.iterations, iterations);
   differences += count_difference(golden, "converged", golden.converged, workspace.converged);
   differences += count_differences(golden, "u", golden.u, solution.u, kEffortCount);
