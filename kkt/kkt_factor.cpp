@@ -80,6 +80,23 @@ struct EntriesZS {
   static Lanes read(int b) { return load(&workspace.factor_L[fl_z_s(4 * b)]); }
   static void write(int b, Lanes v) { store(&workspace.factor_L[fl_z_s(4 * b)], v); }
 };
+// The entries below the z pivots, z_k for k = 4b..4b+3: at (u_k, z_k) for
+// k < 16 and at (u_(k-16), z_k) beyond, side by side in rows u_j.
+struct EntriesUZ {
+  static int place(int k) { return k < kEffortCount ? fl_u_zlow(k) : fl_u_zhigh(k - kEffortCount); }
+  static Lanes read(int b) {
+    Lanes v;
+    for (int c = 0; c < 4; ++c) {
+      v[c] = workspace.factor_L[place(4 * b + c)];
+    }
+    return v;
+  }
+  static void write(int b, Lanes v) {
+    for (int c = 0; c < 4; ++c) {
+      workspace.factor_L[place(4 * b + c)] = v[c];
+    }
+  }
+};
 struct ColumnYU {
   static Lanes read(int j) {
     const double* const L = workspace.factor_L;
@@ -128,7 +145,7 @@ void factor() {
   // z columns (lanes k..k+3): row z_k has column s_k; one entry below, at
   // (u_(k mod 16), z_k), sharing no earlier column with row z_k. The entries
   // of z_j and z_(16+j) sit side by side in row u_j.
-  Lanes below[kBlocks];
+  Kept<kBlocks, EntriesUZ> below;
   for (int k = 0; k < kInequalityCount; k += 4) {
     const Lanes w_s = L_z_s[k / 4] * d_s[k / 4];
     const Lanes raw = Values::z_diagonal(k) - L_z_s[k / 4] * w_s;
