@@ -74,13 +74,14 @@ template <class Op>
   return m;
 }
 
+// Lane by lane, so that no copy of the lanes goes through memory.
 [[gnu::always_inline]] inline Lanes load(const double* p) {
-  Lanes v;
-  std::memcpy(&v, p, sizeof v);
-  return v;
+  return Lanes{p[0], p[1], p[2], p[3]};
 }
 [[gnu::always_inline]] inline void store(double* p, Lanes v) {
-  std::memcpy(p, &v, sizeof v);
+  for (int c = 0; c < 4; ++c) {
+    p[c] = v.lane[c];
+  }
 }
 
 // Lane-wise a < b and a > b.
