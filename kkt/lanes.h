@@ -66,12 +66,12 @@ template <class Op>
                   a.lane[3] | b.lane[3]};
 }
 // All bits set in the lanes whose number is i.
+[[gnu::always_inline]] inline std::int64_t all_bits_if(bool condition) {
+  return condition ? -1 : 0;
+}
 [[gnu::always_inline]] inline LaneMask operator==(LaneMask numbers, int i) {
-  LaneMask m;
-  for (int c = 0; c < 4; ++c) {
-    m.lane[c] = numbers.lane[c] == i ? -1 : 0;
-  }
-  return m;
+  return LaneMask{all_bits_if(numbers.lane[0] == i), all_bits_if(numbers.lane[1] == i),
+                  all_bits_if(numbers.lane[2] == i), all_bits_if(numbers.lane[3] == i)};
 }
 
 // Lane by lane, so that no copy of the lanes goes through memory.
@@ -79,18 +79,16 @@ template <class Op>
   return Lanes{p[0], p[1], p[2], p[3]};
 }
 [[gnu::always_inline]] inline void store(double* p, Lanes v) {
-  for (int c = 0; c < 4; ++c) {
-    p[c] = v.lane[c];
-  }
+  p[0] = v.lane[0];
+  p[1] = v.lane[1];
+  p[2] = v.lane[2];
+  p[3] = v.lane[3];
 }
 
 // Lane-wise a < b and a > b.
 [[gnu::always_inline]] inline LaneMask less(Lanes a, Lanes b) {
-  LaneMask m;
-  for (int c = 0; c < 4; ++c) {
-    m.lane[c] = a.lane[c] < b.lane[c] ? -1 : 0;
-  }
-  return m;
+  return LaneMask{all_bits_if(a.lane[0] < b.lane[0]), all_bits_if(a.lane[1] < b.lane[1]),
+                  all_bits_if(a.lane[2] < b.lane[2]), all_bits_if(a.lane[3] < b.lane[3])};
 }
 [[gnu::always_inline]] inline LaneMask greater(Lanes a, Lanes b) {
   return less(b, a);
@@ -100,15 +98,16 @@ template <class Op>
   return (mask.lane[0] | mask.lane[1] | mask.lane[2] | mask.lane[3]) != 0;
 }
 // Lane-wise mask ? a : b, taken with bit operations rather than a branch.
+[[gnu::always_inline]] inline double select_lane(std::int64_t mask, double a, double b) {
+  const auto m = static_cast<std::uint64_t>(mask);
+  return __builtin_bit_cast(double, (m & __builtin_bit_cast(std::uint64_t, a)) |
+                                        (~m & __builtin_bit_cast(std::uint64_t, b)));
+}
 [[gnu::always_inline]] inline Lanes select(LaneMask mask, Lanes a, Lanes b) {
-  Lanes r;
-  for (int c = 0; c < 4; ++c) {
-    const auto bits_a = __builtin_bit_cast(std::uint64_t, a.lane[c]);
-    const auto bits_b = __builtin_bit_cast(std::uint64_t, b.lane[c]);
-    const auto m = static_cast<std::uint64_t>(mask.lane[c]);
-    r.lane[c] = __builtin_bit_cast(double, (m & bits_a) | (~m & bits_b));
-  }
-  return r;
+  return Lanes{select_lane(mask.lane[0], a.lane[0], b.lane[0]),
+               select_lane(mask.lane[1], a.lane[1], b.lane[1]),
+               select_lane(mask.lane[2], a.lane[2], b.lane[2]),
+               select_lane(mask.lane[3], a.lane[3], b.lane[3])};
 }
 
 // Of two vectors (a0 a1 a2 a3) and (b0 b1 b2 b3): the even entries
@@ -129,13 +128,11 @@ template <class Op>
 
 // Transposes the 4x4 block whose rows are r[0..3] in place.
 [[gnu::always_inline]] inline void transpose(Lanes (&r)[4]) {
-  for (int i = 0; i < 4; ++i) {
-    for (int j = i + 1; j < 4; ++j) {
-      const double t = r[i][j];
-      r[i][j] = r[j][i];
-      r[j][i] = t;
-    }
-  }
+  const Lanes r0 = r[0], r1 = r[1], r2 = r[2], r3 = r[3];
+  r[0] = Lanes{r0[0], r1[0], r2[0], r3[0]};
+  r[1] = Lanes{r0[1], r1[1], r2[1], r3[1]};
+  r[2] = Lanes{r0[2], r1[2], r2[2], r3[2]};
+  r[3] = Lanes{r0[3], r1[3], r2[3], r3[3]};
 }
 
 #else
