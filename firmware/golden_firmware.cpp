@@ -1,6 +1,6 @@
 // The test firmware: every golden problem solved on the Cortex-M7, every value
-// compared with the golden results to the bit, and the stack depth of one
-// step measured. Prints a line per difference (both 64-bit patterns in
+// compared with the golden results to the bit, the stack depth of one step and
+// the instructions of each solve measured. Prints a line per difference (both 64-bit patterns in
 // hexadecimal: newlib's printf has no %a), then how many problems are embedded
 // and how many were compared, and exits with 0 only when every problem was
 // compared and matches (CTest checks both counts against the golden file).
@@ -10,6 +10,7 @@
 
 #include "firmware/golden_cases.h"
 #include "firmware/golden_load.h"
+#include "firmware/instruction_count.h"
 #include "firmware/semihosting.h"
 #include "firmware/stack_depth.h"
 #include "solver/block_problem.h"
@@ -67,9 +68,23 @@ int count_difference(const GoldenCase& golden, const char* field, std::int64_t e
   return 1;
 }
 
-int check_solve(const GoldenCase& golden) {
+// The instructions of the solve of each problem that ran 25 iterations, at
+// most, and of the first that ran 4.
+struct SolveCost {
+  std::int64_t worst_25 = 0;
+  std::int64_t first_4 = 0;
+};
+
+int check_solve(const GoldenCase& golden, SolveCost& cost) {
   load_golden(golden);
-  const std::int32_t iterations = solve_qp();
+  std::int32_t iterations = 0;
+  const std::int64_t instructions = instructions_of([&] { iterations = solve_qp(); });
+  if (iterations == 25 && instructions > cost.worst_25) {
+    cost.worst_25 = instructions;
+  }
+  if (iterations == 4 && cost.first_4 == 0) {
+    cost.first_4 = instructions;
+  }
   int differences = count_difference(golden, "iterations", golden.iterations, iterations);
   differences += count_difference(golden, "converged", golden.converged, workspace.converged);
   differences += count_differences(golden, "u", golden.u, solution.u, kEffortCount);
@@ -107,9 +122,11 @@ int run() {
   int compared = 0;
   int steps = 0;
   std::size_t deepest_stack = 0;
+  SolveCost cost;
+  start_instruction_count();
   for (int n = 0; n < kGoldenCaseCount; ++n) {
     const GoldenCase& golden = kGoldenCases[n];
-    differences += check_solve(golden);
+    differences += check_solve(golden, cost);
     ++compared;
     if (golden.settings == nullptr && golden.error_weight == nullptr &&
         golden.effort_weight == nullptr) {
@@ -127,7 +144,15 @@ int run() {
   write_decimal(differences);
   write_text("\nstack of one step: ");
   write_decimal(static_cast<std::int64_t>(deepest_stack));
-  write_text(" bytes at most\n");
+  write_text(" bytes at most\ninstructions of a solve: ");
+  write_decimal(cost.worst_25);
+  write_text(" at most in 25 iterations, ");
+  write_decimal(cost.first_4);
+  write_text(" in 4\n");
+  if (cost.worst_25 > kWorstSolveInstructionLimit) {
+    write_text("a solve takes more instructions than its limit\n");
+    return 1;
+  }
   if (deepest_stack > kStepStackLimit) {
     write_text("the step needs more stack than its limit\n");
     return 1;

@@ -23,6 +23,9 @@
 #include "kkt/lanes.h"
 #include "solver/console_sink.h"
 
+#include <cstddef>
+#include <type_traits>
+
 namespace sfqp {
 inline namespace SFQP_INSTRUCTION_SET {
 
@@ -47,6 +50,79 @@ namespace {
   return inverse;
 }
 
+// The lanes one stanza keeps for the stanzas after it, kept[b] for b < N.
+// Where the lanes live in vector registers (kkt/lanes.h) they are an array of
+// lanes. Where they do not, they are kept in the factor itself: Place writes
+// kept[b] where the factor stores those entries and reads them back from
+// there, with the same bits, so the step's stack stays small.
+template <class Place>
+struct InFactor {
+  struct Entry {
+    int b;
+    [[gnu::always_inline]] operator Lanes() const { return Place::read(b); }
+    [[gnu::always_inline]] double operator[](int i) const { return Place::read(b)[i]; }
+    [[gnu::always_inline]] void operator=(Lanes v) const { Place::write(b, v); }
+  };
+  [[gnu::always_inline]] Entry operator[](int b) const { return Entry{b}; }
+};
+template <int N, class Place>
+using Kept = std::conditional_t<kLanesInVectorRegisters, Lanes[static_cast<std::size_t>(N)],
+                                InFactor<Place>>;
+
+// The places of the kept lanes: the s pivots k = 4b..4b+3 and their entries
+// (z_k, s_k); column u_j of the y rows (lane i = row y_i); column y_c of the
+// y rows (lane r = row y_r), where rows y_0..y_c have no entry and read 0.0.
+struct PivotsS {
+  static Lanes read(int b) { return load(&workspace.factor_D[kPosS + 4 * b]); }
+  static void write(int b, Lanes d) { store(&workspace.factor_D[kPosS + 4 * b], d); }
+};
+struct EntriesZS {
+  static Lanes read(int b) { return load(&workspace.factor_L[fl_z_s(4 * b)]); }
+  static void write(int b, Lanes v) { store(&workspace.factor_L[fl_z_s(4 * b)], v); }
+};
+// The entries below the z pivots, z_k for k = 4b..4b+3: at (u_k, z_k) for
+// k < 16 and at (u_(k-16), z_k) beyond, side by side in rows u_j.
+struct EntriesUZ {
+  static int place(int k) { return k < kEffortCount ? fl_u_zlow(k) : fl_u_zhigh(k - kEffortCount); }
+  static Lanes read(int b) {
+    Lanes v;
+    for (int c = 0; c < 4; ++c) {
+      v[c] = workspace.factor_L[place(4 * b + c)];
+    }
+    return v;
+  }
+  static void write(int b, Lanes v) {
+    for (int c = 0; c < 4; ++c) {
+      workspace.factor_L[place(4 * b + c)] = v[c];
+    }
+  }
+};
+struct ColumnYU {
+  static Lanes read(int j) {
+    const double* const L = workspace.factor_L;
+    return Lanes{L[fl_y_u(0, j)], L[fl_y_u(1, j)], L[fl_y_u(2, j)], L[fl_y_u(3, j)]};
+  }
+  static void write(int j, Lanes column) {
+    for (int i = 0; i < kEqualityCount; ++i) {
+      workspace.factor_L[fl_y_u(i, j)] = column[i];
+    }
+  }
+};
+struct ColumnYY {
+  static Lanes read(int c) {
+    Lanes column = splat(0.0);
+    for (int r = c + 1; r < kEqualityCount; ++r) {
+      column[r] = workspace.factor_L[fl_y_y(r, c)];
+    }
+    return column;
+  }
+  static void write(int c, Lanes column) {
+    for (int r = c + 1; r < kEqualityCount; ++r) {
+      workspace.factor_L[fl_y_y(r, c)] = column[r];
+    }
+  }
+};
+
 // The factorisation, reading the matrix through Values (kkt/kkt_values.h).
 template <class Values>
 void factor() {
@@ -58,8 +134,8 @@ void factor() {
   // s columns (lanes k..k+3): no earlier columns; one entry below, at (z_k, s_k).
   // The pivots and the entries stay in registers for the z columns.
   constexpr int kBlocks = kInequalityCount / 4;
-  Lanes d_s[kBlocks];
-  Lanes L_z_s[kBlocks];
+  Kept<kBlocks, PivotsS> d_s;
+  Kept<kBlocks, EntriesZS> L_z_s;
   for (int k = 0; k < kInequalityCount; k += 4) {
     d_s[k / 4] = positive_pivots(Values::s_diagonal(k), deltas);
     L_z_s[k / 4] = Values::z_s(k) * store_pivots(kPosS + k, d_s[k / 4]);
@@ -69,7 +145,7 @@ void factor() {
   // z columns (lanes k..k+3): row z_k has column s_k; one entry below, at
   // (u_(k mod 16), z_k), sharing no earlier column with row z_k. The entries
   // of z_j and z_(16+j) sit side by side in row u_j.
-  Lanes below[kBlocks];
+  Kept<kBlocks, EntriesUZ> below;
   for (int k = 0; k < kInequalityCount; k += 4) {
     const Lanes w_s = L_z_s[k / 4] * d_s[k / 4];
     const Lanes raw = Values::z_diagonal(k) - L_z_s[k / 4] * w_s;
@@ -96,7 +172,7 @@ void factor() {
   // y_0..y_3 below share neither, so their entries are the coupling scaled by
   // the reciprocal pivot. Column u_j of the y rows is kept as a vector over
   // the rows (lane i = row y_i) for the y stanza, and stored row by row.
-  Lanes L_y_u[kEffortCount];
+  Kept<kEffortCount, ColumnYU> L_y_u;
   for (int j = 0; j < kEffortCount; j += 4) {
     const Lanes L_low = below[j / 4];
     const Lanes L_high = below[(kEffortCount + j) / 4];
@@ -125,7 +201,7 @@ void factor() {
   // it, can start before they finish; the portable build, which keeps a Lanes
   // value as two SSE2 registers, runs it faster as a loop. The products w_k of
   // the u columns go through kkt_work, which every build reads back fastest.
-  Lanes L_y_y[kEqualityCount];  // column y_c of the y rows, lane r = row y_r
+  Kept<kEqualityCount, ColumnYY> L_y_y;  // column y_c of the y rows, lane r = row y_r
   const LaneMask lane = {0, 1, 2, 3};
   double* const w = workspace.kkt_work;
 #ifdef __AVX__

@@ -32,5 +32,5 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 # becomes QEMU's.
 if(NOT DEFINED CMAKE_CROSSCOMPILING_EMULATOR)
   set(CMAKE_CROSSCOMPILING_EMULATOR qemu-system-arm -M mps2-an500 -nographic -monitor none
-                                    -semihosting-config enable=on,target=native -kernel)
+                                    -semihosting-config enable=on,target=native -icount shift=0 -kernel)
 endif()
