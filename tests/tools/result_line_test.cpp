@@ -8,6 +8,7 @@
 #include <nlohmann/json.hpp>
 
 #include <cmath>
+#include <cstdio>
 #include <limits>
 #include <string>
 
@@ -148,6 +149,28 @@ TEST(ResultLine, DecimalsLayOutDigitsAsTheLibraryDoes) {
                          1e100,
                          1.7976931348623157e308}) {
     EXPECT_EQ(std::string(text, write_decimal(text, v)), nlohmann::json(v).dump());
+  }
+}
+
+TEST(ResultLine, HexFloatsArePrintfsText) {
+  char text[kNumberTextBytes];
+  char expected[kNumberTextBytes];
+  // Every binade's edges and a spread of mantissas, subnormals and zeros too.
+  for (int exponent = -1080; exponent <= 1024; exponent += 7) {
+    for (const double mantissa : {1.0, 1.5, 1.0 + 0x1p-52, 2.0 - 0x1p-52, 1.2345678901234567}) {
+      for (const double sign : {1.0, -1.0}) {
+        const double v = sign * std::ldexp(mantissa, exponent);
+        std::snprintf(expected, sizeof expected, "%a", v);
+        EXPECT_EQ(std::string(text, write_hex_float(text, v)), expected);
+      }
+    }
+  }
+  for (const double v :
+       {0.0, -0.0, 0x1p-1074, -0x1p-1022, 0x1.fffffffffffffp-1023,
+        std::numeric_limits<double>::max(), std::numeric_limits<double>::infinity(),
+        -std::numeric_limits<double>::infinity()}) {
+    std::snprintf(expected, sizeof expected, "%a", v);
+    EXPECT_EQ(std::string(text, write_hex_float(text, v)), expected);
   }
 }
 

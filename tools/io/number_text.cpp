@@ -90,6 +90,18 @@ char* write_hex_float(char* out, double value) {
     std::memcpy(out, "nan", 3);
     return out + 3;
   }
+  // For zero and normal values std::to_chars writes %a's text without its
+  // "0x" (the leading digit 1, trailing zeros dropped), several times faster
+  // than printf; a subnormal's leading digit is 0 in %a, so printf writes it.
+  if (std::isnormal(value) || std::fpclassify(value) == FP_ZERO) {
+    if (std::signbit(value)) {
+      *out++ = '-';
+      value = -value;
+    }
+    std::memcpy(out, "0x", 2);
+    out += 2;
+    return std::to_chars(out, out + kNumberTextBytes - 5, value, std::chars_format::hex).ptr;
+  }
   const int written = std::snprintf(out, kNumberTextBytes - 2, "%a", value);
   return out + written;
 }
