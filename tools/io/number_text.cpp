@@ -36,16 +36,24 @@ char* write_decimal(char* out, double value) {
   char scientific[32];
   const auto written = std::to_chars(scientific, scientific + sizeof scientific, value,
                                      std::chars_format::scientific);
+  // to_chars writes d[.ddd]e[+-]x...: the digits, then the exponent.
   char digits[20];
-  int count = 0;
-  const char* p = scientific;
-  for (; *p != 'e' && p != written.ptr; ++p) {
-    if (*p != '.') {
-      digits[count++] = *p;
+  const char* e = scientific + 1;
+  int count = 1;
+  digits[0] = scientific[0];
+  if (*e == '.') {
+    for (++e; *e != 'e'; ++e) {
+      digits[count++] = *e;
     }
   }
+  const bool negative_exponent = e[1] == '-';
   int exponent = 0;
-  std::from_chars(p + (p[1] == '+' ? 2 : 1), written.ptr, exponent);
+  for (const char* x = e + 2; x != written.ptr; ++x) {
+    exponent = exponent * 10 + (*x - '0');
+  }
+  if (negative_exponent) {
+    exponent = -exponent;
+  }
   // The value is digits * 10^(point - count): the decimal point stands after
   // `point` digits. Whole numbers below 10^15 end in ".0", small ones down to
   // 0.0001 are written without an exponent, the others d.ddde+XX.
