@@ -6,9 +6,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <span>
+#include <utility>
 
 #include "tools/io/excerpt.h"
 #include "tools/io/json_text.h"
+#include "tools/io/plain_problem_line.h"
 
 namespace sfqp::io {
 
@@ -146,6 +148,13 @@ ordered_json doubles(std::span<const double> values, bool exact) {
 }  // namespace
 
 std::variant<NamedProblem, std::string> parse_problem_line(const std::string& line) {
+  if (auto plain = read_plain_problem_line(line)) {
+    return std::move(*plain);
+  }
+  return parse_problem_json(line);
+}
+
+std::variant<NamedProblem, std::string> parse_problem_json(const std::string& line) {
   auto parsed_text = parse_json_text(line);
   if (const auto* error = std::get_if<JsonError>(&parsed_text)) {
     return "not valid JSON at column " + std::to_string(error->column) + ": " + error->detail;

@@ -24,8 +24,13 @@ struct NamedProblem {
   api::Problem problem;
 };
 
-// A parsed problem, or the text of what is wrong with the line.
+// A parsed problem, or the text of what is wrong with the line. A line of the
+// plain shape is read by read_plain_problem_line, any other by
+// parse_problem_json; both give the same problem.
 std::variant<NamedProblem, std::string> parse_problem_line(const std::string& line);
+
+// Reads the line with the JSON library, whatever its shape; words every error.
+std::variant<NamedProblem, std::string> parse_problem_json(const std::string& line);
 
 // A number read from text, or why the text is none: "is not a number", or "is
 // beyond the range of a double" (1e400: never silently infinity; "inf" is).

@@ -12,6 +12,7 @@
 #include "tools/io/bounded_line.h"
 #include "tools/io/input_file.h"
 #include "tools/io/problem_json.h"
+#include "tools/io/result_line.h"
 
 namespace sfqp::tool {
 
@@ -101,6 +102,7 @@ ExitCode solve_lines(std::istream& in, const std::string& source, bool exact, st
   ExitCode status = exit_success;
   long long number = 0;
   std::string line;
+  std::string result_line;
   for (io::LineRead read; (read = io::read_bounded_line(in, line)) != io::LineRead::end;) {
     ++number;
     if (read == io::LineRead::endless) {
@@ -130,9 +132,10 @@ ExitCode solve_lines(std::istream& in, const std::string& source, bool exact, st
     named.problem.capture_console = true;
     const api::Result result = api::solve(named.problem);
     const bool with_console = io::prints_anything(named.problem);
-    out << io::result_to_json(named.name, result, exact, with_console)
-               .dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace)
-        << '\n';
+    result_line.clear();
+    io::append_result_line(result_line, named.name, result, exact, with_console);
+    result_line += '\n';
+    out.write(result_line.data(), static_cast<std::streamsize>(result_line.size()));
     if (!out) {
       break;  // reported below; answering the rest would write nowhere
     }

@@ -1,0 +1,25 @@
+// Doubles written straight into a character buffer, for the lines that the
+// tool writes by the thousand: the same text as the JSON library's writer
+// (digits laid out as it lays them, "1.0", "0.0001", "1e-05", "1e+16") but with
+// std::to_chars finding the digits, the shortest that read back to the same
+// double; hexadecimal floats as C99 %a, byte for byte as hex_float writes them.
+#pragma once
+
+#include <cstddef>
+
+namespace sfqp::io {
+
+// Room enough for either text of any double, quotes included.
+inline constexpr std::size_t kNumberTextBytes = 48;
+
+// A finite double as a JSON number; returns the end of the text.
+char* write_decimal(char* out, double value);
+
+// hex_float's text (%a, or "nan" for every NaN); returns the end of the text.
+char* write_hex_float(char* out, double value);
+
+// As json_number writes it: with exact, or when the value is not finite, its
+// hex_float text between quotes; otherwise write_decimal's.
+char* write_json_number(char* out, double value, bool exact);
+
+}  // namespace sfqp::io

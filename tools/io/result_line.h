@@ -1,0 +1,20 @@
+// sfqp solve's result line written straight into a string: the same text as
+// result_to_json(...).dump() with invalid UTF-8 replaced, built without a JSON
+// value in between, so that writing a result costs about what solving it does.
+// With exact the line is byte for byte that text; otherwise each decimal may
+// differ from the JSON library's only in being shorter, and reads back to the
+// same double.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "api/core_api.h"
+
+namespace sfqp::io {
+
+// Appends the result line, without its line end, to out.
+void append_result_line(std::string& out, const std::optional<std::string>& name,
+                        const api::Result& result, bool exact, bool include_console);
+
+}  // namespace sfqp::io
