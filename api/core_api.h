@@ -7,6 +7,12 @@
 // nothing (not even a stale measure) carries from one solve to the next.
 #pragma once
 
+// Checked before anything else, so that an older compiler says only this,
+// not what it makes of std::optional and inline variables.
+#if (defined(_MSVC_LANG) && _MSVC_LANG < 201703L) || (!defined(_MSVC_LANG) && __cplusplus < 201703L)
+#error "<sfqpsolv/core_api.h> needs C++17 or later (for example -std=c++17, or /std:c++17)"
+#else
+
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -105,3 +111,5 @@ Result solve(const Problem& problem);
 void load_records(const Problem& problem);
 
 }  // namespace sfqp::api
+
+#endif  // C++17 or later

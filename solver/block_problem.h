@@ -4,7 +4,9 @@
 
 #include <cstdint>
 
-#include "solver/records.h"
+// Named from this folder: installed, these headers sit together under
+// include/sfqpsolv/solver, and a consumer has only include/ on its path.
+#include "records.h"
 
 namespace sfqp {
 

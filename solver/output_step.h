@@ -10,7 +10,9 @@
 // works on the process-wide records, so steps must not overlap.
 #pragma once
 
-#include "solver/records.h"
+// Named from this folder: installed, these headers sit together under
+// include/sfqpsolv/solver, and a consumer has only include/ on its path.
+#include "records.h"
 
 namespace sfqp {
 

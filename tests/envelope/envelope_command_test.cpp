@@ -172,6 +172,53 @@ TEST_F(EnvelopeCommand, PlotsAVehicleWhoseBaseDemandHasNegativeEntries) {
   }
 }
 
+TEST_F(EnvelopeCommand, BeyondReachIsAMissOfMoreThanATenthOfAPercentOfTheRowsReach) {
+  // t0 takes commands 0..7 at 2 (reach 16), t1 commands 8..15 at 0.5 (reach
+  // 4); t2 and t3 take none, so only the least tolerance applies to them.
+  std::array<double, kCouplingCount> coupling{};
+  for (std::size_t j = 0; j < kEffortCount; ++j) {
+    coupling[(j < 8 ? 0 : 1) + kEqualityCount * j] = j < 8 ? 2.0 : 0.5;
+  }
+  const std::array<double, kEqualityCount> base{};
+  std::ofstream(path("rows.jsonl"))
+      << io::problem_to_json(std::nullopt, coupling, base, true).dump() << "\n";
+  // 16.008 misses what the commands can give by 0.05% of the reach, 16.08 by 0.5%.
+  const Outcome run =
+      envelope({"--problem", path("rows.jsonl"), "--x", "t0:16.008:16.08:2", "--quiet", "--exact",
+                "--output", path("points.jsonl"), "--summary", path("summary.json")});
+  ASSERT_EQ(run.code, exit_success) << run.err;
+  const auto summary = nlohmann::json::parse(read(path("summary.json")));
+  const std::vector<double> tolerance = {16 * 1e-3, 4 * 1e-3, 1e-9, 1e-9};
+  for (std::size_t i = 0; i < kEqualityCount; ++i) {
+    EXPECT_EQ(std::get<double>(io::read_number(summary["reach_tolerance"][i])), tolerance[i]) << i;
+  }
+  const auto points = json_lines(read(path("points.jsonl")));
+  ASSERT_EQ(points.size(), 2u);
+  EXPECT_EQ(points[0]["beyond_reach"], 0) << points[0].dump();
+  EXPECT_EQ(points[1]["beyond_reach"], 1) << points[1].dump();
+  EXPECT_EQ(summary["beyond_reach"], 1);
+}
+
+TEST_F(EnvelopeCommand, APointThatTakesTheWholeIterationBudgetDoesNotFallBack) {
+  // gaussian_51 takes exactly the block's 24 iterations: the block writes its
+  // commands; one more would have been a fallback.
+  std::ifstream golden(std::string(SFQP_TEST_DATA_DIR) + "/golden/problems.jsonl");
+  std::string line;
+  while (std::getline(golden, line) && line.find("\"gaussian_51\"") == std::string::npos) {
+  }
+  ASSERT_FALSE(line.empty());
+  std::ofstream(path("gaussian_51.jsonl")) << line << "\n";
+  const std::string base_t3 = nlohmann::json::parse(line)["target"][3].get<std::string>();
+  const Outcome run = envelope({"--problem", path("gaussian_51.jsonl"), "--x",
+                                "t3:" + base_t3 + ":1e3:2", "--quiet", "--exact", "--output",
+                                path("points.jsonl"), "--summary", path("summary.json")});
+  ASSERT_EQ(run.code, exit_success) << run.err;
+  const auto base_point = json_lines(read(path("points.jsonl"))).at(0);
+  EXPECT_EQ(base_point["iterations"], api::kBlockIterationBudget) << base_point.dump();
+  EXPECT_EQ(base_point["fell_back"], 0) << base_point.dump();
+  EXPECT_EQ(base_point["converged"], 1) << base_point.dump();
+}
+
 TEST_F(EnvelopeCommand, BadUsageExitsWithTwoAndBadInputWithOneWritingNothing) {
   const std::array<double, kCouplingCount> coupling{};
   const std::array<double, kEqualityCount> target{};
