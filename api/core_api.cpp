@@ -1,5 +1,6 @@
 #include "api/core_api.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -24,45 +25,89 @@ void write_to_standard_output(void* /*context*/, const char* text, std::size_t l
   static_cast<void>(std::fwrite(text, 1, length, stdout));
 }
 
-// Captured text, kept to kMaxConsoleBytes so that a chatty solve cannot take
-// all the memory; what comes after is dropped and noted.
-struct Capture {
-  std::string& text;
-  bool cut = false;
-};
-
+// Captured text, the console field of a result.
 void append_to_string(void* context, const char* text, std::size_t length) {
-  auto& capture = *static_cast<Capture*>(context);
-  const std::size_t room = kMaxConsoleBytes - capture.text.size();
-  capture.cut = capture.cut || length > room;
-  capture.text.append(text, length < room ? length : room);
+  static_cast<std::string*>(context)->append(text, length);
 }
 
-// Points the core's console where the problem asks for the length of a solve.
+// Every solve's console text is kept to kMaxConsoleBytes wherever it goes
+// (captured, a caller's sink, standard output), so that a chatty solve can
+// neither take all the memory nor flood a console; what comes after is
+// dropped, and the text ends with kConsoleCutNote.
+class BoundedConsole {
+ public:
+  explicit BoundedConsole(ConsoleSink target) : target_(target) {}
+
+  static void write(void* context, const char* text, std::size_t length) {
+    static_cast<BoundedConsole*>(context)->take(text, length);
+  }
+
+  void note_cut() const {
+    if (cut_) {
+      forward(kConsoleCutNote.data(), kConsoleCutNote.size());
+    }
+  }
+
+ private:
+  void take(const char* text, std::size_t length) {
+    const std::size_t room = kMaxConsoleBytes - written_;
+    if (length <= room) {
+      target_.write(target_.context, text, length);
+      written_ += length;
+      return;
+    }
+    cut_ = true;
+    forward(text, room);
+    written_ = kMaxConsoleBytes;
+  }
+
+  // A sink reads its text NUL-terminated: a piece that is cut, or the note (a
+  // view), goes out through a terminated copy, a bounded buffer at a time.
+  void forward(const char* text, std::size_t length) const {
+    char piece[256];
+    while (length > 0) {
+      const std::size_t size = std::min(length, sizeof piece - 1);
+      std::memcpy(piece, text, size);
+      piece[size] = '\0';
+      target_.write(target_.context, piece, size);
+      text += size;
+      length -= size;
+    }
+  }
+
+  ConsoleSink target_;
+  std::size_t written_ = 0;
+  bool cut_ = false;
+};
+
+// Points the core's console where the problem asks, through the bound, for
+// the length of a solve.
 class ConsoleBinding {
  public:
   ConsoleBinding(const Problem& problem, std::string& captured)
-      : saved_(console_sink()), capture_{captured} {
-    if (problem.capture_console) {
-      set_console_sink({append_to_string, &capture_});
-    } else if (problem.console_sink.write != nullptr) {
-      set_console_sink(problem.console_sink);
-    } else {
-      set_console_sink({write_to_standard_output, nullptr});
-    }
+      : saved_(console_sink()), bounded_(target(problem, captured)) {
+    set_console_sink({BoundedConsole::write, &bounded_});
   }
   ~ConsoleBinding() {
     set_console_sink(saved_);
-    if (capture_.cut) {
-      capture_.text += kConsoleCutNote;
-    }
+    bounded_.note_cut();
   }
   ConsoleBinding(const ConsoleBinding&) = delete;
   ConsoleBinding& operator=(const ConsoleBinding&) = delete;
 
  private:
+  static ConsoleSink target(const Problem& problem, std::string& captured) {
+    if (problem.capture_console) {
+      return {append_to_string, &captured};
+    }
+    if (problem.console_sink.write != nullptr) {
+      return problem.console_sink;
+    }
+    return {write_to_standard_output, nullptr};
+  }
+
   ConsoleSink saved_;
-  Capture capture_;
+  BoundedConsole bounded_;
 };
 
 // Converts value when it is a whole number from low to high (within int32).

@@ -38,8 +38,9 @@ struct Problem {
   std::array<double, kEffortCount> effort_weight = filled<kEffortCount>(kBlockEffortWeight);
   // Absent: the settings the block solves with (the defaults, progress table off).
   std::optional<SolverSettings> settings;
-  // Return what the solve printed in Result::console (at most kMaxConsoleBytes,
-  // then kConsoleCutNote) instead of writing it to console_sink.
+  // Return what the solve printed in Result::console instead of writing it to
+  // console_sink. Either way a solve prints at most kMaxConsoleBytes, then
+  // kConsoleCutNote.
   bool capture_console = false;
   // Where the solve's lines go unless captured; unset: standard output.
   ConsoleSink console_sink;
@@ -82,8 +83,8 @@ SolverSettings block_settings();
 // their bounds and every print on, a solve takes well under a second.
 inline constexpr double kMaxIterationLimit = 1000;
 inline constexpr double kMaxRefinementPasses = 100;
-// The most console text one solve returns when captured; the rest is dropped
-// and the text ends with kConsoleCutNote.
+// The most console text one solve prints, captured or not; the rest is
+// dropped and the text ends with kConsoleCutNote.
 inline constexpr std::size_t kMaxConsoleBytes = std::size_t{1} << 20;  // 1 MiB
 inline constexpr std::string_view kConsoleCutNote = "\n[console text cut at 1 MiB]\n";
 

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <variant>
 
 namespace sfqp::envelope {
@@ -92,6 +93,24 @@ TEST(EnvelopeSummary, TwoAxesWalkTheLinesThroughTheBaseNotTheGrid) {
   EXPECT_FALSE(summary.axes[0].down->first_fallback);
   EXPECT_EQ(summary.axes[1].down->first_fallback, -1.0);
   EXPECT_FALSE(summary.axes[1].up->first_fallback);
+}
+
+TEST(EnvelopeSummary, NonFiniteNumbersAreWrittenAsEveryOutputWritesThem) {
+  // A coupling too large to sum gives an infinite reach tolerance, a NaN one a
+  // NaN; the summary had written both as null, unlike its base and the rows.
+  Vehicle vehicle;
+  Grid grid;
+  grid.base = {std::numeric_limits<double>::infinity(), 0.0, 0.0, 0.0};
+  grid.x = axis("roll:-1:1:2");
+  const Demand tolerance = {std::numeric_limits<double>::infinity(),
+                            std::numeric_limits<double>::quiet_NaN(),
+                            -std::numeric_limits<double>::infinity(), 1e-9};
+  const std::vector<PointResult> results = {point(false, false), point(false, false)};
+  const auto json = summary_json(summarise(vehicle, grid, tolerance, results), vehicle);
+  EXPECT_EQ(json["reach_tolerance"], nlohmann::ordered_json({"inf", "nan", "-inf", 1e-9}));
+  EXPECT_EQ(json["base"][0], "inf");
+  EXPECT_EQ(json["axes"][0]["from"], -1.0);
+  EXPECT_EQ(json["axes"][0]["up"]["first_fallback"], nullptr);  // none found: no value
 }
 
 }  // namespace

@@ -153,7 +153,8 @@ TEST(RunSummary, ANaNErrorIsTheLargest) {
   EXPECT_TRUE(std::isnan(s.largest_error.value));
   EXPECT_EQ(s.largest_error.step, 1u);
   EXPECT_EQ(s.largest_error.control, 2);
-  EXPECT_TRUE(summary_json(s)["largest_allocation_error"]["value"].is_null());
+  // Written as every JSON of the tool writes a NaN, never as null.
+  EXPECT_EQ(summary_json(s)["largest_allocation_error"]["value"], "nan");
 }
 
 }  // namespace

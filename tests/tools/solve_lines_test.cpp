@@ -182,6 +182,38 @@ TEST(SolveLines, TheMostChattySolveReturnsABoundedConsole) {
   EXPECT_EQ(console.substr(api::kMaxConsoleBytes), api::kConsoleCutNote);
 }
 
+// Printed through a caller's sink (as Octave's sfqp_solve prints), the same
+// solve is held to the same bound: the note once, at the end, every piece
+// NUL-terminated as a sink reads it.
+TEST(SolveLines, TheMostChattySolveIsBoundedThroughASinkToo) {
+  struct Seen {
+    std::string text;
+    bool terminated = true;
+  } seen;
+  api::Problem problem;
+  problem.coupling.fill(1.0);
+  problem.target = {100.0, 0.0, 0.0, 0.0};
+  auto settings = api::default_settings();
+  for (const auto& [name, value] : {std::pair<const char*, double>{"iteration_limit", 1000},
+                                    {"refinement_passes", 100},
+                                    {"residual_tolerance", 0},
+                                    {"gap_tolerance", 0},
+                                    {"print_refinement", 1}}) {
+    ASSERT_FALSE(api::apply_setting(settings, name, value));
+  }
+  problem.settings = settings;
+  problem.console_sink = {[](void* context, const char* text, std::size_t length) {
+                            auto& s = *static_cast<Seen*>(context);
+                            s.terminated = s.terminated && text[length] == '\0';
+                            s.text.append(text, length);
+                          },
+                          &seen};
+  api::solve(problem);
+  EXPECT_TRUE(seen.terminated);
+  EXPECT_EQ(seen.text.size(), api::kMaxConsoleBytes + api::kConsoleCutNote.size());
+  EXPECT_EQ(seen.text.substr(api::kMaxConsoleBytes), api::kConsoleCutNote);
+}
+
 TEST(SolveLines, GoodInputSucceedsAndSkipsBlankLines) {
   const Solved solved =
       solve_text("\n" + problem() + "\r\n  \t\n" + problem(", \"name\": \"b\"") + "\n");

@@ -59,8 +59,22 @@ std::string axis_name(std::size_t entry, const Vehicle& vehicle) {
                                       : std::string(simulate::kDemandNames[entry]);
 }
 
+// Numbers as every JSON of the tool writes them ("inf", "-inf", "nan" for the
+// values JSON has not); null only where there is no value (no fallback found).
+ordered_json number(double value) {
+  return io::json_number(value, false);
+}
+
+ordered_json numbers(const Demand& values) {
+  ordered_json out = ordered_json::array();
+  for (const double v : values) {
+    out.push_back(number(v));
+  }
+  return out;
+}
+
 ordered_json optional_value(const std::optional<double>& value) {
-  return value ? ordered_json(*value) : ordered_json(nullptr);
+  return value ? number(*value) : ordered_json(nullptr);
 }
 
 ordered_json walk_json(const std::optional<Walk>& w) {
@@ -144,11 +158,8 @@ std::string summary_text(const EnvelopeSummary& summary, const Vehicle& vehicle)
 ordered_json summary_json(const EnvelopeSummary& summary, const Vehicle& vehicle) {
   ordered_json out;
   out["vehicle"] = summary.vehicle;
-  out["base"] = ordered_json::array();
-  for (double b : summary.base) {
-    out["base"].push_back(io::json_number(b, false));
-  }
-  out["reach_tolerance"] = summary.tolerance;
+  out["base"] = numbers(summary.base);
+  out["reach_tolerance"] = numbers(summary.tolerance);
   out["points"] = summary.points;
   out["fallbacks"] = summary.fallbacks;
   out["fallback_share"] = summary.points == 0 ? 0.0
@@ -161,10 +172,10 @@ ordered_json summary_json(const EnvelopeSummary& summary, const Vehicle& vehicle
   for (const AxisEdges& edges : summary.axes) {
     out["axes"].push_back({{"axis", axis_name(edges.axis.entry, vehicle)},
                            {"entry", edges.axis.entry},
-                           {"from", edges.axis.from},
-                           {"to", edges.axis.to},
+                           {"from", number(edges.axis.from)},
+                           {"to", number(edges.axis.to)},
                            {"count", edges.axis.count},
-                           {"base", edges.base},
+                           {"base", number(edges.base)},
                            {"up", walk_json(edges.up)},
                            {"down", walk_json(edges.down)}});
   }

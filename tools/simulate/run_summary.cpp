@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "solver/instruction_set.h"
+#include "tools/io/problem_json.h"
 
 namespace sfqp::simulate {
 
@@ -151,10 +152,11 @@ std::string summary_text(const RunSummary& s) {
 
 nlohmann::ordered_json summary_json(const RunSummary& s) {
   using nlohmann::ordered_json;
-  // JSON has no NaN: a non-finite measure is written as null.
-  const auto number = [](double v) { return std::isfinite(v) ? ordered_json(v) : ordered_json(); };
-  const auto times = [](const TimeStatistics& t) {
-    return ordered_json{{"median", t.median}, {"p99", t.p99}};
+  // As in every JSON of the tool, a non-finite measure is "inf", "-inf" or
+  // "nan" (JSON has no such numbers); null is only for a value there is not.
+  const auto number = [](double v) { return io::json_number(v, false); };
+  const auto times = [&](const TimeStatistics& t) {
+    return ordered_json{{"median", number(t.median)}, {"p99", number(t.p99)}};
   };
   ordered_json histogram = ordered_json::object();
   for (const auto& [iterations, count] : s.iteration_counts) {
@@ -166,7 +168,7 @@ nlohmann::ordered_json summary_json(const RunSummary& s) {
   }
   ordered_json out;
   out["source"] = s.source;
-  out["period_seconds"] = s.period;
+  out["period_seconds"] = number(s.period);
   out["steps"] = s.steps;
   out["fallbacks"] = s.fallbacks;
   out["first_fallback_step"] = s.first_fallback ? ordered_json(*s.first_fallback) : ordered_json();
@@ -181,9 +183,8 @@ nlohmann::ordered_json summary_json(const RunSummary& s) {
   out["host_step_seconds"] = times(s.host_step);
   out["core_solve_seconds"] = times(s.core_solve);
   out["instruction_set"] = s.instruction_set;
-  out["host_to_core_ratio"] = s.core_solve.median > 0.0
-                                  ? ordered_json(s.host_step.median / s.core_solve.median)
-                                  : ordered_json();
+  out["host_to_core_ratio"] =
+      s.core_solve.median > 0.0 ? number(s.host_step.median / s.core_solve.median) : ordered_json();
   out["bit_identical_steps"] = s.bit_identical_steps;
   out["first_difference_step"] =
       s.first_difference ? ordered_json(*s.first_difference) : ordered_json();
