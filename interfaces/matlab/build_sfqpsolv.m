@@ -31,6 +31,8 @@ function build_sfqpsolv(output_dir)
   if ~exist(output_dir, 'dir')
     mkdir(output_dir);
   end
+  % Absolute, so that the build's own changes of folder do not move it.
+  output_dir = absolute_folder(output_dir);
   objects_dir = tempname;
   mkdir(objects_dir);
   cleanup = onCleanup(@() remove_folder(objects_dir));
@@ -72,8 +74,8 @@ function build_sfqpsolv(output_dir)
   module = compile(fullfile(objects_dir, 'block'), block, common, '');
   solver = compile(fullfile(objects_dir, 'solve'), solve, common, '');
 
-  link(fullfile(output_dir, 'sfqpsolv'), [module, core]);
-  link(fullfile(output_dir, 'sfqp_solve'), [solver, core]);
+  link(objects_dir, output_dir, 'sfqpsolv', [module, core]);
+  link(objects_dir, output_dir, 'sfqp_solve', [solver, core]);
   fprintf('build_sfqpsolv: sfqpsolv.%s and sfqp_solve.%s in %s\n', mexext, mexext, output_dir);
 end
 
@@ -100,11 +102,23 @@ function objects = compile(folder, sources, options, extra_flags)
   end
 end
 
-function link(output, objects)
+% Links objects (all in objects_dir) into name.<mexext> in output_dir. Octave's
+% mex passes the output's path to the linker unquoted, so a folder with a space
+% in its name broke the link: the link runs in objects_dir on relative names,
+% and the finished file is then moved to output_dir, whatever its path holds.
+function link(objects_dir, output_dir, name, objects)
+  previous = pwd;
+  restore = onCleanup(@() cd(previous));
+  cd(objects_dir);
+  relative = cellfun(@(object) object(numel(objects_dir) + 2:end), objects, 'UniformOutput', false);
   if is_octave()
-    run_mex([{'--output', output}, objects], '');
+    run_mex([{'--output', name}, relative], '');
   else
-    run_mex([{'-output', output}, objects], '');
+    run_mex([{'-output', name}, relative], '');
+  end
+  [moved, message] = movefile(fullfile(objects_dir, [name '.' mexext]), output_dir, 'f');
+  if ~moved
+    error('build_sfqpsolv: cannot move %s.%s into %s: %s', name, mexext, output_dir, message);
   end
 end
 
@@ -119,6 +133,13 @@ function run_mex(mex_args, flags)
   else
     mex(['CXXFLAGS=$CXXFLAGS ' flags], mex_args{:});
   end
+end
+
+function folder = absolute_folder(folder)
+  previous = pwd;
+  restore = onCleanup(@() cd(previous));
+  cd(folder);
+  folder = pwd;
 end
 
 function octave = is_octave()
