@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <iostream>
 #include <string>
 
 #include "api/core_api.h"
@@ -33,6 +34,9 @@ TEST(ConsoleSinkTest, LongestLinesArriveWhole) {
 
 // A line the C library cannot format (a wide character the "C" locale has no
 // byte for) reaches the sink not at all, rather than as the buffer's leftovers.
+// Not every C library refuses it: mingw-w64's drops the character (or, under
+// 256, writes it as its byte) and formats the line, which the sink then gets
+// as the library formatted it.
 TEST(ConsoleSinkTest, ALineThatCannotBeFormattedIsNotSent) {
   std::string printed;
   int calls = 0;
@@ -49,8 +53,17 @@ TEST(ConsoleSinkTest, ALineThatCannotBeFormattedIsNotSent) {
   console_print("%ls\n", L"\u00e9");
   console_print("%d\n", 7);
   set_console_sink({});
-  EXPECT_EQ(calls, 1);
-  EXPECT_EQ(printed, "7\n");
+
+  char formatted[16];
+  const int length = std::snprintf(formatted, sizeof formatted, "%ls\n", L"\u00e9");
+  if (length < 0) {
+    EXPECT_EQ(calls, 1);
+    EXPECT_EQ(printed, "7\n");
+  } else {
+    std::cout << "this C library formats the line as " << length << " bytes\n";
+    EXPECT_EQ(calls, 2);
+    EXPECT_EQ(printed, std::string(formatted, static_cast<std::size_t>(length)) + "7\n");
+  }
 }
 
 TEST(ConsoleSinkTest, NothingWithoutASink) {
