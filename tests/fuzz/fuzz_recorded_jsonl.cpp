@@ -6,7 +6,6 @@
 #include <cstdint>
 #include <sstream>
 #include <string>
-#include <variant>
 
 #include "tests/fuzz/fuzz_support.h"
 #include "tests/fuzz/reader_checks.h"
@@ -14,6 +13,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   std::istringstream in(std::string(reinterpret_cast<const char*>(data), size));
-  sfqp::fuzz::require_read_checks(sfqp::simulate::read_json_lines_input(in));
+  sfqp::simulate::RecordedInput input(in, sfqp::simulate::FileFormat::json_lines);
+  sfqp::fuzz::require_read_checks(input);
   return 0;
 }

@@ -1,5 +1,7 @@
 #include "tests/fuzz/reader_checks.h"
 
+#include <cstddef>
+
 #include "tests/fuzz/fuzz_support.h"
 
 namespace sfqp::fuzz {
@@ -13,12 +15,15 @@ void require_bounded_message(std::string_view message) {
   }
 }
 
-void require_read_checks(const std::variant<simulate::StepInputs, simulate::ReadError>& read) {
-  if (const auto* error = std::get_if<simulate::ReadError>(&read)) {
+void require_read_checks(simulate::RecordedInput& input) {
+  std::size_t steps = 0;
+  for (simulate::StepInput step; input.next(step);) {
+    ++steps;
+  }
+  if (const auto& error = input.error()) {
     require_bounded_message(error->message);
   } else {
-    require(!std::get<simulate::StepInputs>(read).empty(),
-            "a read that succeeds holds at least one step");
+    require(steps > 0, "a read that succeeds holds at least one step");
   }
 }
 

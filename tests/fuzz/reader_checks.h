@@ -2,7 +2,6 @@
 #pragma once
 
 #include <string_view>
-#include <variant>
 
 #include "tools/simulate/recorded_input.h"
 
@@ -12,7 +11,7 @@ namespace sfqp::fuzz {
 // excerpt, never whole) and printable ASCII (binary input is escaped).
 void require_bounded_message(std::string_view message);
 
-// A recorded input read: the steps, at least one, or a bounded error text.
-void require_read_checks(const std::variant<simulate::StepInputs, simulate::ReadError>& read);
+// A recorded input read to its end: at least one step, or a bounded error text.
+void require_read_checks(simulate::RecordedInput& input);
 
 }  // namespace sfqp::fuzz

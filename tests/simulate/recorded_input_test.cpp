@@ -7,9 +7,12 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <istream>
+#include <optional>
 #include <sstream>
+#include <streambuf>
 #include <string>
-#include <variant>
+#include <vector>
 
 #include "tests/support/bits.h"
 #include "tests/support/scratch_folder.h"
@@ -35,26 +38,45 @@ std::string row(int columns = kCsvInputColumnCount) {
   return text + "\n";
 }
 
-StepInputs read_csv_ok(const std::string& text) {
-  std::istringstream in(text);
-  auto read = read_csv_input(in);
-  if (auto* error = std::get_if<ReadError>(&read)) {
-    ADD_FAILURE() << error->message;
-    return {};
+struct Read {
+  StepInputs steps;
+  std::string error = "no error";
+};
+
+Read read_all(RecordedInput& input) {
+  Read read;
+  for (StepInput step; input.next(step);) {
+    read.steps.push_back(step);
   }
-  return std::get<StepInputs>(read);
+  if (input.error()) {
+    read.error = input.error()->message;
+  }
+  return read;
+}
+
+Read read_text(const std::string& text, std::optional<FileFormat> format) {
+  std::istringstream in(text);
+  RecordedInput input(in, format);
+  return read_all(input);
+}
+
+StepInputs read_csv_ok(const std::string& text) {
+  Read read = read_text(text, FileFormat::csv);
+  EXPECT_EQ(read.error, "no error");
+  return read.steps;
 }
 
 std::string csv_error(const std::string& text) {
-  std::istringstream in(text);
-  auto read = read_csv_input(in);
-  return std::holds_alternative<ReadError>(read) ? std::get<ReadError>(read).message : "no error";
+  return read_text(text, FileFormat::csv).error;
 }
 
 std::string json_error(const std::string& text) {
-  std::istringstream in(text);
-  auto read = read_json_lines_input(in);
-  return std::holds_alternative<ReadError>(read) ? std::get<ReadError>(read).message : "no error";
+  return read_text(text, FileFormat::json_lines).error;
+}
+
+std::string file_error(const std::filesystem::path& name) {
+  RecordedInput input(name.string());
+  return read_all(input).error;
 }
 
 std::string json_step(const std::string& coupling_entries = "", const std::string& extra = "") {
@@ -193,10 +215,10 @@ TEST(RecordedJsonLines, ReadsNumbersAndHexFloatStrings) {
   for (int k = 1; k < kCouplingCount; ++k) {
     coupling += ",0";
   }
-  std::istringstream in(json_step() + json_step(coupling, ", \"name\": \"ignored\""));
-  auto read = read_json_lines_input(in);
-  ASSERT_TRUE(std::holds_alternative<StepInputs>(read));
-  const auto& steps = std::get<StepInputs>(read);
+  const Read read = read_text(json_step() + json_step(coupling, ", \"name\": \"ignored\""),
+                              FileFormat::json_lines);
+  ASSERT_EQ(read.error, "no error");
+  const auto& steps = read.steps;
   ASSERT_EQ(steps.size(), 2u);
   EXPECT_TRUE(test::same_bits(steps[0].coupling[63], 63.0));
   EXPECT_TRUE(test::same_bits(steps[0].target[3], 4.0));
@@ -231,25 +253,62 @@ TEST(RecordedJsonLines, NamesTheLineAndEntryOfEveryMalformedStep) {
             "line 1, \"settings\" cannot be replayed: the block solves with its own settings");
 }
 
+// A recording is read as the run goes, a step at a time: an input that never
+// ends gives its steps, and the steps before a malformed line come before its
+// error. Without a format the first line tells it.
+TEST(RecordedInputStream, GivesEachStepBeforeReadingTheNext) {
+  class EndlessRows : public std::streambuf {
+   public:
+    EndlessRows() : text_(header()) {
+      setg(text_.data(), text_.data(), text_.data() + text_.size());
+    }
+
+   protected:
+    int_type underflow() override {
+      text_ = row();
+      setg(text_.data(), text_.data(), text_.data() + text_.size());
+      return traits_type::to_int_type(text_[0]);
+    }
+
+   private:
+    std::string text_;
+  };
+  EndlessRows rows;
+  std::istream endless(&rows);
+  RecordedInput input(endless, std::nullopt);
+  StepInput step;
+  for (int k = 0; k < 10000; ++k) {
+    ASSERT_TRUE(input.next(step)) << k;
+  }
+  EXPECT_TRUE(test::same_bits(step.target[3], 67.5));
+
+  const Read cut = read_text(header() + row() + row() + "1,2,3\n" + row(), std::nullopt);
+  EXPECT_EQ(cut.steps.size(), 2u);
+  EXPECT_EQ(cut.error.rfind("line 4 has 3 columns", 0), 0u) << cut.error;
+  std::string blank_first = "\n";
+  blank_first += json_step();
+  EXPECT_EQ(read_text(blank_first, std::nullopt).error,
+            "line 1 is blank; every line between steps must hold one step");
+  EXPECT_EQ(read_text(json_step() + json_step() + "\n\n", std::nullopt).steps.size(), 2u);
+}
+
 class RecordedInputFile : public test::ScratchFolderTest {};
 
 TEST_F(RecordedInputFile, NamesTheFileAndRefusesWhatItCannotRead) {
   const auto& dir = dir_;
   const auto missing = dir / "missing.csv";
-  EXPECT_EQ(std::get<ReadError>(read_recorded_input(missing)).message,
-            missing.string() + ": cannot open: No such file or directory");
-  EXPECT_EQ(std::get<ReadError>(read_recorded_input(dir / "steps.txt")).message,
+  EXPECT_EQ(file_error(missing), missing.string() + ": cannot open: No such file or directory");
+  EXPECT_EQ(file_error(dir / "steps.txt"),
             (dir / "steps.txt").string() +
                 ": unknown input format; name the file .csv or .jsonl, or give - for standard "
                 "input");
   const auto folder = dir / "folder.csv";
   std::filesystem::create_directories(folder);
-  EXPECT_EQ(std::get<ReadError>(read_recorded_input(folder)).message,
-            folder.string() + ": cannot open: Is a directory");
+  EXPECT_EQ(file_error(folder), folder.string() + ": cannot open: Is a directory");
   const auto short_line = dir / "short.csv";
   std::ofstream(short_line) << header() << row(10);
   EXPECT_EQ(
-      std::get<ReadError>(read_recorded_input(short_line)).message,
+      file_error(short_line),
       short_line.string() + ": line 2 has 10 columns, expected 68: column 11 (c_r2_c2) is missing");
 }
 

@@ -39,7 +39,7 @@ ProgressBar::~ProgressBar() {
 }
 
 void ProgressBar::update(std::size_t done) {
-  if (!enabled_ || done % 64 != 0) {
+  if (!enabled_ || ++calls_ % 64 != 0) {
     return;
   }
   const auto now = Clock::now();

@@ -12,14 +12,15 @@ namespace sfqp::simulate {
 class ProgressBar {
  public:
   // enabled: false for --quiet; the bar also stays off when stream is not a
-  // terminal. unit: what is counted, "steps" or "points".
+  // terminal or the total is not known (0). unit: what is counted, "steps",
+  // "points" or "kB".
   ProgressBar(std::size_t total, bool enabled, std::FILE* stream = stderr,
               const char* unit = "steps");
   ~ProgressBar();
   ProgressBar(const ProgressBar&) = delete;
   ProgressBar& operator=(const ProgressBar&) = delete;
 
-  // Cheap enough to call every step: it looks at the clock every 64 steps.
+  // Cheap enough to call every step: it looks at the clock every 64 calls.
   void update(std::size_t done);
   // Erases the bar, if it was drawn.
   void finish();
@@ -35,6 +36,7 @@ class ProgressBar {
   Clock::time_point start_ = Clock::now();
   Clock::time_point last_draw_{};
   bool drawn_ = false;
+  std::size_t calls_ = 0;
 };
 
 }  // namespace sfqp::simulate

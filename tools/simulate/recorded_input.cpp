@@ -4,10 +4,10 @@
 
 #include <algorithm>
 #include <cstring>
-#include <functional>
+#include <filesystem>
 #include <optional>
-#include <sstream>
 #include <string_view>
+#include <system_error>
 #include <vector>
 
 #include "tools/io/bounded_line.h"
@@ -21,43 +21,8 @@ namespace sfqp::simulate {
 
 namespace {
 
-using LineHandler = std::function<std::optional<std::string>(std::size_t, std::string_view)>;
-
 std::string at_line(std::size_t number) {
   return "line " + std::to_string(number);
-}
-
-// Feeds each line (without its end, CR LF or LF) to handle with its 1-based
-// number. Blank lines are passed on only when a non-blank line follows them.
-std::optional<ReadError> for_each_line(std::istream& in, const LineHandler& handle) {
-  std::size_t number = 0;
-  std::optional<std::size_t> first_blank;
-  std::string line;
-  for (io::LineRead read; (read = io::read_bounded_line(in, line)) != io::LineRead::end;) {
-    ++number;
-    if (read == io::LineRead::too_long || read == io::LineRead::endless) {
-      return ReadError{at_line(number) + " is longer than " + std::to_string(io::kLineByteLimit) +
-                       " bytes; a step takes a few kB"};
-    }
-    if (!line.empty() && line.back() == '\r') {
-      line.pop_back();
-    }
-    if (line.find_first_not_of(" \t") == std::string::npos) {
-      first_blank = first_blank.value_or(number);
-      continue;
-    }
-    if (first_blank) {
-      return ReadError{at_line(*first_blank) +
-                       " is blank; every line between steps must hold one step"};
-    }
-    if (auto error = handle(number, line)) {
-      return ReadError{*error};
-    }
-  }
-  if (in.bad()) {
-    return ReadError{"read failed after " + at_line(number)};
-  }
-  return std::nullopt;
 }
 
 bool is_blank_space(char c) {
@@ -234,14 +199,13 @@ std::optional<std::string> parse_json_step(std::string_view text, StepInput& ste
   return read_entries(object, "target", step.target);
 }
 
-std::variant<StepInputs, ReadError> finish(StepInputs steps, std::optional<ReadError> error) {
-  if (error) {
-    return *error;
-  }
-  if (steps.empty()) {
-    return ReadError{"no steps to run: the file holds no step lines"};
-  }
-  return steps;
+// Standard input has no extension to tell its format: a JSON Lines step
+// starts with '{', a CSV file with its header.
+FileFormat sniffed_format(std::string_view line) {
+  line = without_byte_order_mark(line);
+  const auto first = line.find_first_not_of(" \t");
+  return first != std::string_view::npos && line[first] == '{' ? FileFormat::json_lines
+                                                               : FileFormat::csv;
 }
 
 }  // namespace
@@ -266,69 +230,85 @@ const std::array<std::string, kCsvInputColumnCount>& csv_input_columns() {
   return names;
 }
 
-std::variant<StepInputs, ReadError> read_csv_input(std::istream& in) {
-  StepInputs steps;
-  bool header_seen = false;
-  auto error = for_each_line(in, [&](std::size_t line, std::string_view text) {
-    if (!header_seen) {
-      header_seen = true;
-      return check_header(line, text);
+RecordedInput::RecordedInput(std::istream& in, std::optional<FileFormat> format)
+    : in_(&in), format_(format) {}
+
+RecordedInput::RecordedInput(const std::string& name) : format_(format_of(name)) {
+  const bool standard_input = io::is_standard_input(name);
+  if (!format_ && !standard_input) {
+    error_ = ReadError{io::name_excerpt(name) +
+                       ": unknown input format; name the file .csv or .jsonl, or give - "
+                       "for standard input"};
+    return;
+  }
+  file_.emplace(name);
+  if (file_->stream() == nullptr) {
+    error_ = ReadError{file_->label() + ": cannot open: " + file_->error()};
+    return;
+  }
+  in_ = file_->stream();
+  label_ = file_->label() + ": ";
+  std::error_code ignored;
+  if (!standard_input && std::filesystem::is_regular_file(name, ignored)) {
+    size_ = std::filesystem::file_size(name, ignored);
+    size_ = ignored ? 0 : size_;
+  }
+}
+
+bool RecordedInput::fail(const std::string& message) {
+  error_ = ReadError{label_ + message};
+  return false;
+}
+
+bool RecordedInput::next(StepInput& step) {
+  if (error_) {
+    return false;
+  }
+  for (io::LineRead read; (read = io::read_bounded_line(*in_, line_)) != io::LineRead::end;) {
+    ++line_number_;
+    bytes_read_ += line_.size() + 1;
+    if (read == io::LineRead::too_long || read == io::LineRead::endless) {
+      return fail(at_line(line_number_) + " is longer than " + std::to_string(io::kLineByteLimit) +
+                  " bytes; a step takes a few kB");
     }
-    return parse_csv_step(line, text, steps.emplace_back());
-  });
-  return finish(std::move(steps), std::move(error));
-}
-
-std::variant<StepInputs, ReadError> read_json_lines_input(std::istream& in) {
-  StepInputs steps;
-  auto error =
-      for_each_line(in, [&](std::size_t line, std::string_view text) -> std::optional<std::string> {
-        if (auto problem = parse_json_step(text, steps.emplace_back())) {
-          return at_line(line) + ", " + *problem;
-        }
-        return std::nullopt;
-      });
-  return finish(std::move(steps), std::move(error));
-}
-
-namespace {
-
-// Standard input has no extension to tell its format: a JSON Lines step
-// starts with '{', a CSV file with its header.
-FileFormat sniffed_format(std::string_view text) {
-  text = without_byte_order_mark(text);
-  const auto first = text.find_first_not_of(" \t\r\n");
-  return first != std::string_view::npos && text[first] == '{' ? FileFormat::json_lines
-                                                               : FileFormat::csv;
-}
-
-}  // namespace
-
-std::variant<StepInputs, ReadError> read_recorded_input(const std::string& name) {
-  std::optional<FileFormat> format = format_of(name);
-  if (!format && !io::is_standard_input(name)) {
-    return ReadError{io::name_excerpt(name) +
-                     ": unknown input format; name the file .csv or .jsonl, or give - "
-                     "for standard input"};
+    if (!line_.empty() && line_.back() == '\r') {
+      line_.pop_back();
+    }
+    if (line_.find_first_not_of(" \t") == std::string::npos) {
+      first_blank_ = first_blank_.value_or(line_number_);
+      continue;
+    }
+    if (first_blank_) {
+      return fail(at_line(*first_blank_) +
+                  " is blank; every line between steps must hold one step");
+    }
+    if (!format_) {
+      format_ = sniffed_format(line_);
+    }
+    if (*format_ == FileFormat::csv && !header_seen_) {
+      header_seen_ = true;
+      if (auto problem = check_header(line_number_, line_)) {
+        return fail(*problem);
+      }
+      continue;
+    }
+    if (*format_ == FileFormat::csv) {
+      if (auto problem = parse_csv_step(line_number_, line_, step)) {
+        return fail(*problem);
+      }
+    } else if (auto problem = parse_json_step(line_, step)) {
+      return fail(at_line(line_number_) + ", " + *problem);
+    }
+    ++steps_;
+    return true;
   }
-  io::InputFile file(name);
-  if (file.stream() == nullptr) {
-    return ReadError{file.label() + ": cannot open: " + file.error()};
+  if (in_->bad()) {
+    return fail("read failed after " + at_line(line_number_));
   }
-  std::istream* in = file.stream();
-  std::istringstream whole;
-  if (!format) {
-    std::ostringstream text;
-    text << in->rdbuf();
-    whole.str(std::move(text).str());
-    format = sniffed_format(whole.view());
-    in = &whole;
+  if (steps_ == 0) {
+    return fail("no steps to run: the file holds no step lines");
   }
-  auto read = *format == FileFormat::csv ? read_csv_input(*in) : read_json_lines_input(*in);
-  if (auto* error = std::get_if<ReadError>(&read)) {
-    error->message = file.label() + ": " + error->message;
-  }
-  return read;
+  return false;
 }
 
 }  // namespace sfqp::simulate

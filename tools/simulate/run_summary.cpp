@@ -1,6 +1,5 @@
 #include "tools/simulate/run_summary.h"
 
-#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -41,25 +40,10 @@ bool exceeds(double error, double largest) {
 
 }  // namespace
 
-TimeStatistics time_statistics(std::vector<double> samples) {
-  if (samples.empty()) {
-    return {};
-  }
-  std::sort(samples.begin(), samples.end());
-  const auto at_percent = [&](std::size_t percent) {
-    // Nearest rank: the smallest sample with at least percent% of all at or below it.
-    const std::size_t rank = (percent * samples.size() + 99) / 100;
-    return samples[std::max<std::size_t>(rank, 1) - 1];
-  };
-  return {at_percent(50), at_percent(99)};
-}
-
-SummaryBuilder::SummaryBuilder(std::string source, double period, std::size_t expected_steps) {
+SummaryBuilder::SummaryBuilder(std::string source, double period) {
   summary_.source = std::move(source);
   summary_.period = period;
   summary_.instruction_set = instruction_set_name(active_instruction_set());
-  host_seconds_.reserve(expected_steps);
-  core_seconds_.reserve(expected_steps);
 }
 
 void SummaryBuilder::add(const StepRecord& record, double host_seconds, double core_seconds) {
@@ -88,13 +72,13 @@ void SummaryBuilder::add(const StepRecord& record, double host_seconds, double c
   } else {
     s.first_difference = s.first_difference.value_or(record.step);
   }
-  host_seconds_.push_back(host_seconds);
-  core_seconds_.push_back(core_seconds);
+  host_seconds_.add(host_seconds);
+  core_seconds_.add(core_seconds);
 }
 
 RunSummary SummaryBuilder::finish() {
-  summary_.host_step = time_statistics(std::move(host_seconds_));
-  summary_.core_solve = time_statistics(std::move(core_seconds_));
+  summary_.host_step = host_seconds_.statistics();
+  summary_.core_solve = core_seconds_.statistics();
   return summary_;
 }
 

@@ -12,16 +12,11 @@
 #include <map>
 #include <optional>
 #include <string>
-#include <vector>
 
 #include "tools/simulate/step_record.h"
+#include "tools/simulate/time_histogram.h"
 
 namespace sfqp::simulate {
-
-struct TimeStatistics {
-  double median = 0.0;  // s
-  double p99 = 0.0;     // s, nearest rank
-};
 
 struct AllocationError {
   double value = 0.0;  // |coupling * output 1 - target|
@@ -49,18 +44,15 @@ struct RunSummary {
 // Collects a run step by step.
 class SummaryBuilder {
  public:
-  SummaryBuilder(std::string source, double period, std::size_t expected_steps);
+  SummaryBuilder(std::string source, double period);
   void add(const StepRecord& record, double host_seconds, double core_seconds);
   RunSummary finish();
 
  private:
   RunSummary summary_;
-  std::vector<double> host_seconds_;
-  std::vector<double> core_seconds_;
+  TimeHistogram host_seconds_;
+  TimeHistogram core_seconds_;
 };
-
-// Median and 99th percentile (nearest rank) of the samples; zeros for none.
-TimeStatistics time_statistics(std::vector<double> samples);
 
 // The few lines written to standard error at the end of a run.
 std::string summary_text(const RunSummary& summary);

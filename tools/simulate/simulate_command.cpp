@@ -1,6 +1,7 @@
 #include "tools/simulate/simulate_command.h"
 #include "tools/io/excerpt.h"
 
+#include <array>
 #include <cmath>
 #include <filesystem>
 #include <iostream>
@@ -8,7 +9,8 @@
 #include <optional>
 #include <string>
 #include <system_error>
-#include <variant>
+#include <utility>
+#include <vector>
 
 #include "host/engine/engine.h"
 #include "tools/io/output_files.h"
@@ -48,13 +50,35 @@ struct SimulateOptions {
   bool list_scenarios = false;
 };
 
-// What is simulated: the inputs, and how to name them.
+// What is simulated: the steps, one at a time, and how to name them. A
+// scenario's steps are made before the run; a recording is read as it runs.
 struct RunSource {
-  StepInputs inputs;
+  StepInputs scenario_steps;
+  std::unique_ptr<RecordedInput> recorded;
+  std::size_t steps_given = 0;
   double period = 0.0;
   std::string description;  // "scenario manoeuvre", "input FILE"
   std::array<std::string, kEqualityCount> labels;
   std::vector<std::pair<double, std::string>> marks;
+
+  bool next(StepInput& step) {
+    if (recorded) {
+      return recorded->next(step);
+    }
+    if (steps_given == scenario_steps.size()) {
+      return false;
+    }
+    step = scenario_steps[steps_given++];
+    return true;
+  }
+  // How far the run has come, in what the progress bar counts: a scenario's
+  // steps, or the kB of a recorded file (0 in all when its size is not known).
+  std::size_t progress_total() const {
+    return recorded ? static_cast<std::size_t>(recorded->size() / 1024) : scenario_steps.size();
+  }
+  std::size_t progress_done() const {
+    return recorded ? static_cast<std::size_t>(recorded->bytes_read() / 1024) : steps_given;
+  }
 };
 
 [[noreturn]] void fail(const std::string& message, ExitCode code = exit_bad_input) {
@@ -70,13 +94,12 @@ void print_scenarios() {
 }
 
 RunSource load_source(const SimulateOptions& options) {
+  RunSource source;
   if (options.input.empty()) {
     const Scenario* scenario = find_scenario(options.scenario);
-    RunSource source{scenario_inputs(*scenario),
-                     scenario->period,
-                     "scenario " + std::string(scenario->name),
-                     {},
-                     {}};
+    source.scenario_steps = scenario_inputs(*scenario);
+    source.period = scenario->period;
+    source.description = "scenario " + std::string(scenario->name);
     for (std::size_t i = 0; i < kEqualityCount; ++i) {
       source.labels[i] = std::string(kDemandNames[i]) + " [" + std::string(kDemandUnits[i]) + "]";
     }
@@ -85,15 +108,14 @@ RunSource load_source(const SimulateOptions& options) {
     }
     return source;
   }
-  auto read = read_recorded_input(options.input);
-  if (auto* error = std::get_if<ReadError>(&read)) {
+  source.recorded = std::make_unique<RecordedInput>(options.input);
+  if (const auto& error = source.recorded->error()) {
     fail(error->message + " (nothing was run or written)");
   }
-  return {std::move(std::get<StepInputs>(read)),
-          options.period,
-          "input " + options.input,
-          {"t0", "t1", "t2", "t3"},
-          {}};
+  source.period = options.period;
+  source.description = "input " + options.input;
+  source.labels = {"t0", "t1", "t2", "t3"};
+  return source;
 }
 
 std::string module_path(const SimulateOptions& options) {
@@ -146,7 +168,7 @@ void check_outputs(const SimulateOptions& options) {
 
 void simulate(const SimulateOptions& options) {
   check_outputs(options);
-  const RunSource source = load_source(options);
+  RunSource source = load_source(options);
   const std::string module = module_path(options);
 
   io::OutputFiles files;
@@ -163,23 +185,29 @@ void simulate(const SimulateOptions& options) {
                         WriterOptions{FileFormat::csv, false, true});
   }
 
-  SummaryBuilder summary(source.description, source.period, source.inputs.size());
-  ProgressBar progress(source.inputs.size(), !options.quiet);
+  SummaryBuilder summary(source.description, source.period);
+  ProgressBar progress(source.progress_total(), !options.quiet, stderr,
+                       source.recorded ? "kB" : "steps");
   try {
-    run_simulation(module, source.inputs, source.period,
-                   [&](const StepRecord& record, const StepTiming& timing) {
-                     if (output) {
-                       output->write(record);
-                     }
-                     if (plot_writer) {
-                       plot_writer->write(record);
-                     }
-                     summary.add(record, timing.host_seconds, timing.core_seconds);
-                     progress.update(record.step + 1);
-                   });
+    run_simulation(
+        module, [&](StepInput& step) { return source.next(step); }, source.period,
+        [&](const StepRecord& record, const StepTiming& timing) {
+          if (output) {
+            output->write(record);
+          }
+          if (plot_writer) {
+            plot_writer->write(record);
+          }
+          summary.add(record, timing.host_seconds, timing.core_seconds);
+          progress.update(source.progress_done());
+        });
   } catch (const host::EngineError& error) {
     progress.finish();
     fail(std::string(error.what()) + " (nothing was written)");
+  }
+  if (source.recorded && source.recorded->error()) {
+    progress.finish();
+    fail(source.recorded->error()->message + " (nothing was written)");
   }
   progress.finish();
   const RunSummary result = summary.finish();

@@ -38,7 +38,7 @@ void fill_from_core(const api::Result& core, StepRecord& record) {
 
 }  // namespace
 
-void run_simulation(const std::string& module_path, const StepInputs& inputs, double period,
+void run_simulation(const std::string& module_path, const StepSource& next_step, double period,
                     const StepHandler& on_step) {
   host::Model model;
   host::Block& block = model.add_block(module_path);
@@ -49,8 +49,8 @@ void run_simulation(const std::string& module_path, const StepInputs& inputs, do
   }
   api::Problem problem;
   StepRecord record;
-  for (std::size_t k = 0; k < inputs.size(); ++k) {
-    const StepInput& in = inputs[k];
+  StepInput in;
+  for (std::size_t k = 0; next_step(in); ++k) {
     record.step = k;
     record.time = static_cast<double>(k) * period;
 

@@ -18,12 +18,14 @@ struct StepTiming {
   double core_seconds = 0.0;  // the core API's solve
 };
 
+// Gives the next step's inputs, or false when there are no more.
+using StepSource = std::function<bool(StepInput&)>;
 using StepHandler = std::function<void(const StepRecord&, const StepTiming&)>;
 
-// Runs every step of inputs, in order, through a fresh model; step k is at
-// time k * period. Throws sfqp::host::EngineError when the module cannot be
+// Runs the steps next_step gives, in order, through a fresh model; step k is
+// at time k * period. Throws sfqp::host::EngineError when the module cannot be
 // loaded or set up, or when the block sets an error status.
-void run_simulation(const std::string& module_path, const StepInputs& inputs, double period,
+void run_simulation(const std::string& module_path, const StepSource& next_step, double period,
                     const StepHandler& on_step);
 
 }  // namespace sfqp::simulate
