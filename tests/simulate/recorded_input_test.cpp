@@ -16,6 +16,7 @@
 
 #include "tests/support/bits.h"
 #include "tests/support/scratch_folder.h"
+#include "tools/simulate/plain_csv_step.h"
 
 namespace sfqp::simulate {
 namespace {
@@ -203,6 +204,33 @@ TEST(RecordedCsv, RejectsAHeaderThatDoesNotNameTheColumnsInOrder) {
   EXPECT_EQ(csv_error(swapped + row()).rfind("line 1, column 2: header \"c_r0_c1\" where", 0), 0u);
   EXPECT_EQ(csv_error("c_r0_c0,c_r1_c0\n" + row()).rfind("line 1 has 2 columns, expected 68", 0),
             0u);
+}
+
+// The plain reading answers for unquoted decimals and hexadecimal floats with
+// the general reading's bits, and leaves every other text to it.
+TEST(RecordedCsv, ThePlainReadingGivesTheGeneralReadingsBits) {
+  const auto all = [](const std::string& field) {
+    std::string line = field;
+    for (int c = 1; c < kCsvInputColumnCount; ++c) {
+      line += "," + field;
+    }
+    return line;
+  };
+  for (const char* field : {"1.5", "-0x1.8p+1", " 2e-3\t", "-0", "0X1P-1074", "4.9e-324", "1e-320",
+                            "-.5", "7", "0x.8p1", "1E+05", "-0x0p+0", "179769313486231570e291"}) {
+    StepInput plain;
+    StepInput general;
+    ASSERT_TRUE(read_plain_csv_step(all(field), plain)) << field;
+    ASSERT_FALSE(read_general_csv_step(1, all(field), general)) << field;
+    EXPECT_TRUE(test::same_bits(plain.coupling[5], general.coupling[5])) << field;
+    EXPECT_TRUE(test::same_bits(plain.target[3], general.target[3])) << field;
+  }
+  StepInput step;
+  for (const char* field : {"inf", "-nan", "+1", "\"1\"", "1e400", "0x-1p0", "1,", "", "1e", "."}) {
+    EXPECT_FALSE(read_plain_csv_step(all(field), step)) << field;
+  }
+  EXPECT_FALSE(read_plain_csv_step(all("1") + ",1", step));
+  EXPECT_FALSE(read_plain_csv_step(all("1").substr(2), step));
 }
 
 TEST(RecordedCsv, AFileWithoutStepsIsAnError) {

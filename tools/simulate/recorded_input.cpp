@@ -14,8 +14,10 @@
 #include "tools/io/excerpt.h"
 #include "tools/io/input_file.h"
 #include "tools/io/json_text.h"
+#include "tools/io/plain_problem_line.h"
 #include "tools/io/problem_json.h"
 #include "tools/simulate/file_format.h"
+#include "tools/simulate/plain_csv_step.h"
 
 namespace sfqp::simulate {
 
@@ -124,32 +126,6 @@ std::optional<std::string> check_header(std::size_t line, std::string_view text)
   return std::nullopt;
 }
 
-std::optional<std::string> parse_csv_step(std::size_t line, std::string_view text,
-                                          StepInput& step) {
-  auto split = split_fields(text);
-  if (const auto* error = std::get_if<std::string>(&split)) {
-    return at_line(line) + ", " + *error;
-  }
-  const auto& fields = std::get<std::vector<std::string>>(split);
-  if (fields.size() != kCsvInputColumnCount) {
-    return column_count_error(line, fields.size());
-  }
-  const auto& names = csv_input_columns();
-  for (std::size_t c = 0; c < fields.size(); ++c) {
-    const auto where = at_line(line) + ", column " + std::to_string(c + 1) + " (" + names[c] + ")";
-    if (fields[c].empty()) {
-      return where + ": empty, expected a number";
-    }
-    const auto value = io::read_number_text(fields[c]);
-    if (const auto* problem = std::get_if<std::string>(&value)) {
-      return where + ": " + io::excerpt(fields[c]) + " " + *problem;
-    }
-    (c < kCouplingCount ? step.coupling[c] : step.target[c - kCouplingCount]) =
-        std::get<double>(value);
-  }
-  return std::nullopt;
-}
-
 template <std::size_t N>
 std::optional<std::string> read_entries(const nlohmann::json& object, const char* key,
                                         std::array<double, N>& out) {
@@ -230,6 +206,55 @@ const std::array<std::string, kCsvInputColumnCount>& csv_input_columns() {
   return names;
 }
 
+std::optional<std::string> read_general_csv_step(std::size_t line, std::string_view text,
+                                                 StepInput& step) {
+  auto split = split_fields(text);
+  if (const auto* error = std::get_if<std::string>(&split)) {
+    return at_line(line) + ", " + *error;
+  }
+  const auto& fields = std::get<std::vector<std::string>>(split);
+  if (fields.size() != kCsvInputColumnCount) {
+    return column_count_error(line, fields.size());
+  }
+  const auto& names = csv_input_columns();
+  for (std::size_t c = 0; c < fields.size(); ++c) {
+    const auto where = at_line(line) + ", column " + std::to_string(c + 1) + " (" + names[c] + ")";
+    if (fields[c].empty()) {
+      return where + ": empty, expected a number";
+    }
+    const auto value = io::read_number_text(fields[c]);
+    if (const auto* problem = std::get_if<std::string>(&value)) {
+      return where + ": " + io::excerpt(fields[c]) + " " + *problem;
+    }
+    (c < kCouplingCount ? step.coupling[c] : step.target[c - kCouplingCount]) =
+        std::get<double>(value);
+  }
+  return std::nullopt;
+}
+
+namespace {
+
+// One step line: the plain reading first, then the general one, which words
+// every error, for the rest.
+std::optional<std::string> read_step_line(FileFormat format, std::size_t number,
+                                          std::string_view line, StepInput& step) {
+  if (format == FileFormat::csv) {
+    return read_plain_csv_step(line, step) ? std::nullopt
+                                           : read_general_csv_step(number, line, step);
+  }
+  if (auto plain = io::read_plain_problem_line(line)) {
+    step.coupling = plain->problem.coupling;
+    step.target = plain->problem.target;
+    return std::nullopt;
+  }
+  if (auto problem = parse_json_step(line, step)) {
+    return at_line(number) + ", " + *problem;
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
 RecordedInput::RecordedInput(std::istream& in, std::optional<FileFormat> format)
     : in_(&in), format_(format) {}
 
@@ -292,12 +317,8 @@ bool RecordedInput::next(StepInput& step) {
       }
       continue;
     }
-    if (*format_ == FileFormat::csv) {
-      if (auto problem = parse_csv_step(line_number_, line_, step)) {
-        return fail(*problem);
-      }
-    } else if (auto problem = parse_json_step(line_, step)) {
-      return fail(at_line(line_number_) + ", " + *problem);
+    if (auto problem = read_step_line(*format_, line_number_, line_, step)) {
+      return fail(*problem);
     }
     ++steps_;
     return true;

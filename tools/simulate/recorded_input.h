@@ -22,6 +22,7 @@
 #include <iosfwd>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "tools/io/input_file.h"
 #include "tools/simulate/file_format.h"
@@ -39,6 +40,13 @@ const std::array<std::string, kCsvInputColumnCount>& csv_input_columns();
 struct ReadError {
   std::string message;
 };
+
+// The general reading of one CSV step line, numbered line in its messages:
+// quoted fields, every number text strtod reads (infinities and NaNs too),
+// and what is wrong with anything else. RecordedInput tries the plain reading
+// (plain_csv_step.h) first.
+std::optional<std::string> read_general_csv_step(std::size_t line, std::string_view text,
+                                                 StepInput& step);
 
 class RecordedInput {
  public:
