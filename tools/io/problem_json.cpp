@@ -3,13 +3,13 @@
 #include <cerrno>
 #include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
 #include <span>
 #include <utility>
 
 #include "tools/io/excerpt.h"
 #include "tools/io/json_text.h"
+#include "tools/io/number_text.h"
 #include "tools/io/plain_problem_line.h"
 
 namespace sfqp::io {
@@ -47,12 +47,8 @@ NumberReading read_number(const json& value) {
 }
 
 std::string hex_float(double value) {
-  if (std::isnan(value)) {
-    return "nan";
-  }
-  char text[40];
-  std::snprintf(text, sizeof text, "%a", value);
-  return text;
+  char text[kNumberTextBytes];
+  return {text, write_hex_float(text, value)};
 }
 
 namespace {
@@ -124,15 +120,11 @@ ordered_json json_number(double value, bool exact) {
 }
 
 std::string text_number(double value, bool exact) {
-  if (exact) {
-    return hex_float(value);
+  char text[kNumberTextBytes];
+  if (exact || !std::isfinite(value)) {
+    return {text, write_hex_float(text, value)};
   }
-  // The text of printf's %.17g, a few times faster: a grid's rows are millions
-  // of numbers.
-  char text[32];
-  const auto written =
-      std::to_chars(text, text + sizeof text, value, std::chars_format::general, 17);
-  return std::string(text, written.ptr);
+  return {text, write_decimal(text, value)};
 }
 
 namespace {

@@ -52,8 +52,9 @@ std::string hex_float(double value);
 // value, "nan", "inf" or "-inf", since JSON has none of those.
 nlohmann::ordered_json json_number(double value, bool exact);
 
-// A double as text (CSV): with exact its hex_float, otherwise 17 significant
-// digits; both read back to the same double.
+// A double as text (CSV): with exact, or when it is not finite, its hex_float
+// ("inf", "-inf", "nan"); otherwise the shortest decimal that reads back to
+// the same double, as json_number writes it ("0.001", "1.0", "1e-05").
 std::string text_number(double value, bool exact);
 
 // Applies a "settings" object (setting names and numbers or booleans) to
