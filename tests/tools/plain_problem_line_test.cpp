@@ -93,6 +93,14 @@ TEST(PlainProblemLine, NumbersReadAsTheJsonLibraryReadsThem) {
                             "123456789012345678901234567890",
                             "0.1000000000000000055511151231257827",
                             "\"0x1.8p+1\"",
+                            "\"-0x1.8p+1\"",
+                            "\"0X1.8P+1\"",
+                            "\"0x1p-1074\"",
+                            "\"0x1.00000000000008p+0\"",
+                            "\"-0\"",
+                            "\".5\"",
+                            "\"1.\"",
+                            "\"1e-400\"",
                             "\"nan\"",
                             "\"-inf\"",
                             "\"1e2\""}) {
@@ -102,10 +110,11 @@ TEST(PlainProblemLine, NumbersReadAsTheJsonLibraryReadsThem) {
 }
 
 TEST(PlainProblemLine, LeavesEverythingElseToTheFullReader) {
-  for (const char* value : {"01",     "-",        "1.",   ".5",        "+1",        "1e",
-                            "1e+",    "0x10",     "inf",  "nan",       "1e400",     "-1e400",
-                            "1e-400", "2.4e-324", "\"\"", "\"1e400\"", "\"0x1p+\"", "\"1\\u0030\"",
-                            "true",   "null",     "[1]",  "1 2"}) {
+  for (const char* value :
+       {"01",   "-",         "1.",        ".5",           "+1",     "1e",     "1e+",
+        "0x10", "inf",       "nan",       "1e400",        "-1e400", "1e-400", "2.4e-324",
+        "\"\"", "\"1e400\"", "\"0x1p+\"", "\"1\\u0030\"", "true",   "null",   "[1]",
+        "1 2",  "1.e5",      "-01",       "00",           "-.5",    "1.5.3"}) {
     SCOPED_TRACE(value);
     EXPECT_FALSE(agrees_with_full_reader(with_first_target(value)));
   }

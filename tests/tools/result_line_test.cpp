@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <limits>
@@ -149,6 +150,28 @@ TEST(ResultLine, DecimalsLayOutDigitsAsTheLibraryDoes) {
                          1e100,
                          1.7976931348623157e308}) {
     EXPECT_EQ(std::string(text, write_decimal(text, v)), nlohmann::json(v).dump());
+  }
+}
+
+TEST(ResultLine, DecimalsReadBackToTheSameDoubleAndAreNoLongerThanTheLibrarys) {
+  char text[kNumberTextBytes];
+  // Every layout (whole, point inside, leading zeros, exponent) over every
+  // binade, with digit counts from 1 to 17.
+  for (int exponent = -1074; exponent <= 1023; exponent += 3) {
+    for (const double mantissa : {1.0, 1.5, 1.0 + 0x1p-52, 2.0 - 0x1p-52, 1.2345678901234567}) {
+      for (const double v : {std::ldexp(mantissa, exponent), -std::ldexp(mantissa, exponent)}) {
+        if (!std::isnormal(v) && std::fpclassify(v) != FP_SUBNORMAL) {
+          continue;
+        }
+        const std::string written(text, write_decimal(text, v));
+        double read = 0.0;
+        const auto [end, error] =
+            std::from_chars(written.data(), written.data() + written.size(), read);
+        EXPECT_TRUE(error == std::errc() && end == written.data() + written.size()) << written;
+        EXPECT_TRUE(test::same_bits(read, v)) << written;
+        EXPECT_LE(written.size(), nlohmann::json(v).dump().size()) << written;
+      }
+    }
   }
 }
 

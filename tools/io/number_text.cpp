@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <system_error>
 
 namespace sfqp::io {
 
@@ -32,28 +33,30 @@ char* write_decimal(char* out, double value) {
     std::memcpy(out, "0.0", 3);
     return out + 3;
   }
-  // The shortest digits d.ddd and the exponent x of d.ddd * 10^x.
-  char scientific[32];
-  const auto written = std::to_chars(scientific, scientific + sizeof scientific, value,
-                                     std::chars_format::scientific);
-  // to_chars writes d[.ddd]e[+-]x...: the digits, then the exponent.
-  char digits[20];
-  const char* e = scientific + 1;
-  int count = 1;
-  digits[0] = scientific[0];
-  if (*e == '.') {
-    for (++e; *e != 'e'; ++e) {
-      digits[count++] = *e;
-    }
+  // The shortest digits d.ddd and the exponent x of d.ddd * 10^x, as to_chars
+  // writes them: d[.ddd]e[+-]xx[x]. Moving the first digit onto the point
+  // makes the digits one run. The copies below are of fixed lengths, longer
+  // than the text they copy (out has kNumberTextBytes of room, and scientific
+  // is zeroed past the text), which is cheaper than copying just the text.
+  char scientific[40] = {};
+  const char* end = std::to_chars(scientific, scientific + sizeof scientific, value,
+                                  std::chars_format::scientific)
+                        .ptr;
+  char* digits = scientific;
+  if (scientific[1] == '.') {
+    scientific[1] = scientific[0];
+    digits = scientific + 1;
   }
-  const bool negative_exponent = e[1] == '-';
-  int exponent = 0;
-  for (const char* x = e + 2; x != written.ptr; ++x) {
-    exponent = exponent * 10 + (*x - '0');
+  const char* e = static_cast<const char*>(std::memchr(digits, 'e', 20));
+  const int count = static_cast<int>(e - digits);
+  int exponent = (e[2] - '0') * 10 + (e[3] - '0');
+  if (e + 5 == end) {
+    exponent = exponent * 10 + (e[4] - '0');
   }
-  if (negative_exponent) {
+  if (e[1] == '-') {
     exponent = -exponent;
   }
+  constexpr std::size_t kDigitsCopied = 17;  // the most a shortest double has
   // The value is digits * 10^(point - count): the decimal point stands after
   // `point` digits. Whole numbers below 10^15 end in ".0", small ones down to
   // 0.0001 are written without an exponent, the others d.ddde+XX.
@@ -61,32 +64,30 @@ char* write_decimal(char* out, double value) {
   constexpr int kLongestPlain = 15;
   constexpr int kSmallestPlain = -3;
   if (count <= point && point <= kLongestPlain) {
-    std::memcpy(out, digits, static_cast<std::size_t>(count));
+    std::memcpy(out, digits, kDigitsCopied);
     out += count;
-    std::memset(out, '0', static_cast<std::size_t>(point - count));
+    std::memset(out, '0', kLongestPlain);
     out += point - count;
     std::memcpy(out, ".0", 2);
     return out + 2;
   }
   if (0 < point && point <= kLongestPlain) {
-    std::memcpy(out, digits, static_cast<std::size_t>(point));
+    std::memcpy(out, digits, kDigitsCopied);
     out += point;
     *out++ = '.';
-    std::memcpy(out, digits + point, static_cast<std::size_t>(count - point));
+    std::memcpy(out, digits + point, kDigitsCopied);
     return out + (count - point);
   }
   if (kSmallestPlain <= point && point <= 0) {
-    std::memcpy(out, "0.", 2);
-    out += 2;
-    std::memset(out, '0', static_cast<std::size_t>(-point));
-    out += -point;
-    std::memcpy(out, digits, static_cast<std::size_t>(count));
+    std::memcpy(out, "0.000", 5);
+    out += 2 - point;
+    std::memcpy(out, digits, kDigitsCopied);
     return out + count;
   }
   *out++ = digits[0];
   if (count > 1) {
     *out++ = '.';
-    std::memcpy(out, digits + 1, static_cast<std::size_t>(count - 1));
+    std::memcpy(out, digits + 1, kDigitsCopied);
     out += count - 1;
   }
   *out++ = 'e';
@@ -122,6 +123,30 @@ char* write_json_number(char* out, double value, bool exact) {
     return out;
   }
   return write_decimal(out, value);
+}
+
+bool read_plain_number(std::string_view text, double& value) {
+  const bool negative = !text.empty() && text.front() == '-';
+  std::string_view digits = negative ? text.substr(1) : text;
+  if (digits.empty() ||
+      !((digits.front() >= '0' && digits.front() <= '9') || digits.front() == '.')) {
+    return false;
+  }
+  auto format = std::chars_format::general;
+  if (digits.size() > 2 && digits[0] == '0' && (digits[1] == 'x' || digits[1] == 'X')) {
+    digits.remove_prefix(2);
+    format = std::chars_format::hex;
+    if (digits.front() == '-' || digits.front() == '+') {
+      return false;
+    }
+  }
+  const char* end = digits.data() + digits.size();
+  const auto read = std::from_chars(digits.data(), end, value, format);
+  if (read.ec != std::errc() || read.ptr != end) {
+    return false;
+  }
+  value = negative ? -value : value;
+  return true;
 }
 
 }  // namespace sfqp::io

@@ -3,16 +3,19 @@
 // (digits laid out as it lays them, "1.0", "0.0001", "1e-05", "1e+16") but with
 // std::to_chars finding the digits, the shortest that read back to the same
 // double; hexadecimal floats as C99 %a, byte for byte as hex_float writes them.
+// And the fast reading of the plain numbers the tool's lines carry.
 #pragma once
 
 #include <cstddef>
+#include <string_view>
 
 namespace sfqp::io {
 
 // Room enough for either text of any double, quotes included.
 inline constexpr std::size_t kNumberTextBytes = 48;
 
-// A finite double as a JSON number; returns the end of the text.
+// A finite double as a JSON number; returns the end of the text. It may write
+// past the text's end (never past kNumberTextBytes from out).
 char* write_decimal(char* out, double value);
 
 // hex_float's text (%a, or "nan" for every NaN); returns the end of the text.
@@ -21,5 +24,13 @@ char* write_hex_float(char* out, double value);
 // As json_number writes it: with exact, or when the value is not finite, its
 // hex_float text between quotes; otherwise write_decimal's.
 char* write_json_number(char* out, double value, bool exact);
+
+// Reads text whole with std::from_chars when it is a plain number: an optional
+// minus, then a decimal that starts with a digit or a point, or a C99
+// hexadecimal float ("0x" or "0X"). Returns false for anything else (words
+// such as inf and nan, a leading plus, spaces) and for values beyond range,
+// underflow included, which the general readers word; whatever it reads, they
+// read to the same bits.
+bool read_plain_number(std::string_view text, double& value);
 
 }  // namespace sfqp::io

@@ -3,8 +3,11 @@
 #include <array>
 #include <charconv>
 #include <cstddef>
+#include <cstring>
 #include <string>
 #include <system_error>
+
+#include "tools/io/number_text.h"
 
 namespace sfqp::io {
 
@@ -64,6 +67,16 @@ class PlainReader {
   bool number(double& value) {
     skip_space();
     if (peek('"')) {
+      // A plain number's text has no escapes and no control characters, so
+      // when it reads whole up to the next quote the string was plain.
+      const auto* quote = static_cast<const char*>(
+          std::memchr(p_ + 1, '"', static_cast<std::size_t>(end_ - p_ - 1)));
+      if (quote != nullptr &&
+          read_plain_number(std::string_view(p_ + 1, static_cast<std::size_t>(quote - p_ - 1)),
+                            value)) {
+        p_ = quote + 1;
+        return true;
+      }
       std::string_view text;
       if (!plain_string(text)) {
         return false;
@@ -75,45 +88,30 @@ class PlainReader {
       }
       return false;
     }
+    // std::from_chars reads a wider grammar than JSON's: it also takes
+    // leading zeros ("01") and a point without digits after it ("1.",
+    // "1.e5"), which are refused here; anything it stops short of (as in
+    // "1e+") is refused by the caller, which finds no comma or bracket there.
     const char* start = p_;
-    const bool negative = p_ != end_ && *p_ == '-';
-    if (negative) {
-      ++p_;
-    }
-    if (p_ == end_ || !is_digit(*p_)) {
+    const char* digits = start != end_ && *start == '-' ? start + 1 : start;
+    if (digits == end_ || !is_digit(*digits) ||
+        (*digits == '0' && digits + 1 != end_ && is_digit(digits[1]))) {
       return false;
     }
-    if (*p_ == '0') {
-      ++p_;
-    } else {
-      skip_digits();
+    const auto read = std::from_chars(start, end_, value);
+    if (read.ec != std::errc()) {
+      return false;
     }
-    bool whole = true;
-    if (p_ != end_ && *p_ == '.') {
-      whole = false;
-      ++p_;
-      if (p_ == end_ || !is_digit(*p_)) {
-        return false;
-      }
-      skip_digits();
+    const auto* point = static_cast<const char*>(
+        std::memchr(digits, '.', static_cast<std::size_t>(read.ptr - digits)));
+    if (point != nullptr && (point + 1 == read.ptr || !is_digit(point[1]))) {
+      return false;
     }
-    if (p_ != end_ && (*p_ == 'e' || *p_ == 'E')) {
-      whole = false;
-      ++p_;
-      if (p_ != end_ && (*p_ == '+' || *p_ == '-')) {
-        ++p_;
-      }
-      if (p_ == end_ || !is_digit(*p_)) {
-        return false;
-      }
-      skip_digits();
+    if (read.ptr - start == 2 && *start == '-' && start[1] == '0') {
+      value = 0.0;  // "-0", a whole number
     }
-    if (whole && negative && p_ - start == 2 && start[1] == '0') {
-      value = 0.0;
-      return true;
-    }
-    const auto read = std::from_chars(start, p_, value);
-    return read.ec == std::errc() && read.ptr == p_;
+    p_ = read.ptr;
+    return true;
   }
 
   template <std::size_t N>
@@ -131,12 +129,6 @@ class PlainReader {
 
  private:
   static bool is_digit(char c) { return c >= '0' && c <= '9'; }
-
-  void skip_digits() {
-    while (p_ != end_ && is_digit(*p_)) {
-      ++p_;
-    }
-  }
 
   const char* p_;
   const char* end_;

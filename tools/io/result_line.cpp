@@ -3,6 +3,9 @@
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
+#include <array>
+#include <bit>
+#include <cstdint>
 #include <span>
 
 #include "tools/io/number_text.h"
@@ -40,13 +43,38 @@ void append_number(std::string& out, double value, bool exact) {
   out.append(text, write_json_number(text, value, exact));
 }
 
-void append_numbers(std::string& out, std::span<const double> values, bool exact) {
+// Where a number's text stands in the line.
+struct TextSlice {
+  std::size_t start = 0;
+  std::size_t size = 0;
+};
+
+// Appends values as a JSON array, noting where each value's text stands in
+// written (when given). A value with the same bits as earlier[i], whose text
+// earlier_text[i] notes, has the same text, so it is copied rather than
+// formatted again: u is output1 unless the block fell back, and the first half
+// of s is mostly u, and formatting is the dear part of a line.
+void append_numbers(std::string& out, std::span<const double> values, bool exact,
+                    std::span<TextSlice> written = {}, std::span<const double> earlier = {},
+                    std::span<const TextSlice> earlier_text = {}) {
   out += '[';
   for (std::size_t i = 0; i < values.size(); ++i) {
     if (i != 0) {
       out += ',';
     }
-    append_number(out, values[i], exact);
+    const std::size_t start = out.size();
+    if (i < earlier.size() &&
+        std::bit_cast<std::uint64_t>(values[i]) == std::bit_cast<std::uint64_t>(earlier[i])) {
+      char text[kNumberTextBytes];
+      const TextSlice same = earlier_text[i];
+      out.copy(text, same.size, same.start);
+      out.append(text, same.size);
+    } else {
+      append_number(out, values[i], exact);
+    }
+    if (i < written.size()) {
+      written[i] = {start, out.size() - start};
+    }
   }
   out += ']';
 }
@@ -67,11 +95,13 @@ void append_result_line(std::string& out, const std::optional<std::string>& name
   append_key(out, "converged");
   out += result.converged ? '1' : '0';
   out += ',';
+  std::array<TextSlice, kEffortCount> output1_text;
+  std::array<TextSlice, kEffortCount> u_text;
   append_key(out, "output1");
-  append_numbers(out, result.output1, exact);
+  append_numbers(out, result.output1, exact, output1_text);
   out += ',';
   append_key(out, "u");
-  append_numbers(out, result.u, exact);
+  append_numbers(out, result.u, exact, u_text, result.output1, output1_text);
   out += ',';
   append_key(out, "e");
   append_numbers(out, result.e, exact);
@@ -80,7 +110,7 @@ void append_result_line(std::string& out, const std::optional<std::string>& name
   append_numbers(out, result.y, exact);
   out += ',';
   append_key(out, "s");
-  append_numbers(out, result.s, exact);
+  append_numbers(out, result.s, exact, {}, result.u, u_text);
   out += ',';
   append_key(out, "z");
   append_numbers(out, result.z, exact);
@@ -106,6 +136,22 @@ void append_result_line(std::string& out, const std::optional<std::string>& name
     append_string(out, result.console);
   }
   out += '}';
+}
+
+void append_problem_line_start(std::string& out, const std::optional<std::string>& name,
+                               std::span<const double, kCouplingCount> coupling,
+                               std::span<const double, kEqualityCount> target, bool exact) {
+  out += '{';
+  if (name) {
+    append_key(out, "name");
+    append_string(out, *name);
+    out += ',';
+  }
+  append_key(out, "coupling");
+  append_numbers(out, coupling, exact);
+  out += ',';
+  append_key(out, "target");
+  append_numbers(out, target, exact);
 }
 
 }  // namespace sfqp::io

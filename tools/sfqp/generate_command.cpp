@@ -13,6 +13,7 @@
 #include "tools/io/excerpt.h"
 #include "tools/io/json_text.h"
 #include "tools/io/problem_json.h"
+#include "tools/io/result_line.h"
 #include "tools/io/utf8_text.h"
 #include "tools/problems/problem_generator.h"
 #include "tools/sfqp/command.h"
@@ -84,16 +85,18 @@ void generate(const GenerateOptions& options) {
   if (categories.empty()) {
     categories.assign(problems::kAllCategories.begin(), problems::kAllCategories.end());
   }
+  const std::string settings_member = settings ? ",\"settings\":" + settings->dump() : "";
+  std::string line;
   for (const problems::Category category : categories) {
     for (std::uint64_t k = 0; k < options.count; ++k) {
       const auto problem = problems::generate(category, options.seed, options.first + k);
       const std::string name =
           options.tag.empty() ? problem.name : problem.name + "_" + options.tag;
-      auto line = io::problem_to_json(name, problem.coupling, problem.target, options.exact);
-      if (settings) {
-        line["settings"] = *settings;
-      }
-      std::cout << line.dump() << '\n';
+      line.clear();
+      io::append_problem_line_start(line, name, problem.coupling, problem.target, options.exact);
+      line += settings_member;
+      line += "}\n";
+      std::cout << line;
       if (!std::cout) {
         // A full disk or closed pipe: stop rather than generate on for nothing.
         std::cerr << "sfqp generate: cannot write the problems to standard output\n";
