@@ -1,17 +1,18 @@
 #include "tools/envelope/envelope_writer.h"
 
-#include <nlohmann/json.hpp>
+#include <string>
 
-#include "tools/io/problem_json.h"
+#include "tools/io/number_text.h"
 
 namespace sfqp::envelope {
 
 namespace {
 
-std::string csv_row(const Demand& demand, const PointResult& point, bool exact) {
-  std::string row;
+// The rows are written straight into the row's string, the numbers by
+// io::append_*_number; the JSON row is the JSON library's text of the object.
+void append_csv_row(std::string& row, const Demand& demand, const PointResult& point, bool exact) {
   for (double t : demand) {
-    row += io::text_number(t, exact);
+    io::append_text_number(row, t, exact);
     row += ',';
   }
   row += std::to_string(point.iterations);
@@ -20,25 +21,28 @@ std::string csv_row(const Demand& demand, const PointResult& point, bool exact) 
   row += point.beyond_reach ? ",1" : ",0";
   for (double a : point.achieved) {
     row += ',';
-    row += io::text_number(a, exact);
+    io::append_text_number(row, a, exact);
   }
-  return row + "\n";
+  row += '\n';
 }
 
-std::string json_row(const Demand& demand, const PointResult& point, bool exact) {
-  nlohmann::ordered_json row;
+void append_json_row(std::string& row, const Demand& demand, const PointResult& point, bool exact) {
+  row += '{';
   for (std::size_t i = 0; i < kEqualityCount; ++i) {
-    row[entry_name(i)] = io::json_number(demand[i], exact);
+    row += '"';
+    row += entry_name(i);
+    row += "\":";
+    io::append_json_number(row, demand[i], exact);
+    row += ',';
   }
-  row["iterations"] = point.iterations;
-  row["converged"] = point.converged;
-  row["fell_back"] = point.fell_back;
-  row["beyond_reach"] = point.beyond_reach;
-  row["achieved"] = nlohmann::ordered_json::array();
-  for (double a : point.achieved) {
-    row["achieved"].push_back(io::json_number(a, exact));
-  }
-  return row.dump() + "\n";
+  row += "\"iterations\":";
+  row += std::to_string(point.iterations);
+  row += point.converged ? ",\"converged\":1" : ",\"converged\":0";
+  row += point.fell_back ? ",\"fell_back\":1" : ",\"fell_back\":0";
+  row += point.beyond_reach ? ",\"beyond_reach\":1" : ",\"beyond_reach\":0";
+  row += ",\"achieved\":";
+  io::append_json_numbers(row, point.achieved, exact);
+  row += "}\n";
 }
 
 }  // namespace
@@ -50,9 +54,16 @@ void write_envelope_rows(const Grid& grid, std::span<const PointResult> results,
     out << "t0,t1,t2,t3,iterations,converged,fell_back,beyond_reach,achieved_0,achieved_1,"
            "achieved_2,achieved_3\n";
   }
+  std::string row;
   for (std::size_t k = 0; k < grid.size() && out; ++k) {
     const Demand demand = grid.demand(k);
-    out << (csv ? csv_row(demand, results[k], exact) : json_row(demand, results[k], exact));
+    row.clear();
+    if (csv) {
+      append_csv_row(row, demand, results[k], exact);
+    } else {
+      append_json_row(row, demand, results[k], exact);
+    }
+    out << row;
   }
 }
 

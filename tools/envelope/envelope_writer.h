@@ -1,8 +1,9 @@
 // Writes an envelope, one row per grid point in the grid's order (x varying
 // fastest), as CSV or JSON Lines: the demand t0..t3, iterations, converged,
 // fell_back (1: the block wrote 16 zeros), beyond_reach, and the achieved
-// coupling * output 1 (CSV achieved_0..3, JSON "achieved": [4]). Numbers with
-// 17 significant digits, or with exact as C99 hexadecimal floats.
+// coupling * output 1 (CSV achieved_0..3, JSON "achieved": [4]). Numbers as
+// the shortest decimal that reads back to the same double, or with exact as
+// C99 hexadecimal floats.
 #pragma once
 
 #include <ostream>

@@ -125,6 +125,28 @@ char* write_json_number(char* out, double value, bool exact) {
   return write_decimal(out, value);
 }
 
+void append_json_number(std::string& out, double value, bool exact) {
+  char text[kNumberTextBytes];
+  out.append(text, write_json_number(text, value, exact));
+}
+
+void append_json_numbers(std::string& out, std::span<const double> values, bool exact) {
+  out += '[';
+  for (std::size_t i = 0; i < values.size(); ++i) {
+    if (i != 0) {
+      out += ',';
+    }
+    append_json_number(out, values[i], exact);
+  }
+  out += ']';
+}
+
+void append_text_number(std::string& out, double value, bool exact) {
+  char text[kNumberTextBytes];
+  out.append(text, exact || !std::isfinite(value) ? write_hex_float(text, value)
+                                                  : write_decimal(text, value));
+}
+
 bool read_plain_number(std::string_view text, double& value) {
   const bool negative = !text.empty() && text.front() == '-';
   std::string_view digits = negative ? text.substr(1) : text;

@@ -7,6 +7,8 @@
 #pragma once
 
 #include <cstddef>
+#include <span>
+#include <string>
 #include <string_view>
 
 namespace sfqp::io {
@@ -24,6 +26,16 @@ char* write_hex_float(char* out, double value);
 // As json_number writes it: with exact, or when the value is not finite, its
 // hex_float text between quotes; otherwise write_decimal's.
 char* write_json_number(char* out, double value, bool exact);
+
+// Appends write_json_number's text to out.
+void append_json_number(std::string& out, double value, bool exact);
+
+// Appends values as a JSON array of write_json_number's texts.
+void append_json_numbers(std::string& out, std::span<const double> values, bool exact);
+
+// Appends a CSV field's text: with exact, or when the value is not finite,
+// its hex_float text (no quotes); otherwise write_decimal's.
+void append_text_number(std::string& out, double value, bool exact);
 
 // Reads text whole with std::from_chars when it is a plain number: an optional
 // minus, then a decimal that starts with a digit or a point, or a C99

@@ -120,11 +120,9 @@ ordered_json json_number(double value, bool exact) {
 }
 
 std::string text_number(double value, bool exact) {
-  char text[kNumberTextBytes];
-  if (exact || !std::isfinite(value)) {
-    return {text, write_hex_float(text, value)};
-  }
-  return {text, write_decimal(text, value)};
+  std::string text;
+  append_text_number(text, value, exact);
+  return text;
 }
 
 namespace {

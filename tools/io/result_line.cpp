@@ -38,10 +38,6 @@ void append_key(std::string& out, const char* key) {
   out += "\":";
 }
 
-void append_number(std::string& out, double value, bool exact) {
-  char text[kNumberTextBytes];
-  out.append(text, write_json_number(text, value, exact));
-}
 
 // Where a number's text stands in the line.
 struct TextSlice {
@@ -70,7 +66,7 @@ void append_numbers(std::string& out, std::span<const double> values, bool exact
       out.copy(text, same.size, same.start);
       out.append(text, same.size);
     } else {
-      append_number(out, values[i], exact);
+      append_json_number(out, values[i], exact);
     }
     if (i < written.size()) {
       written[i] = {start, out.size() - start};
@@ -117,19 +113,19 @@ void append_result_line(std::string& out, const std::optional<std::string>& name
   out += ',';
   append_key(out, "objv");
   if (result.objv_current) {
-    append_number(out, result.objv, exact);
+    append_json_number(out, result.objv, exact);
   } else {
     out += "null";
   }
   out += ',';
   append_key(out, "gap");
-  append_number(out, result.gap, exact);
+  append_json_number(out, result.gap, exact);
   out += ',';
   append_key(out, "eq_residual_sq");
-  append_number(out, result.eq_residual_sq, exact);
+  append_json_number(out, result.eq_residual_sq, exact);
   out += ',';
   append_key(out, "ineq_residual_sq");
-  append_number(out, result.ineq_residual_sq, exact);
+  append_json_number(out, result.ineq_residual_sq, exact);
   if (include_console) {
     out += ',';
     append_key(out, "console");

@@ -1,33 +1,23 @@
 #include "tools/simulate/run_writer.h"
 
-#include <nlohmann/json.hpp>
-
-#include <cmath>
-#include <cstdio>
 #include <string>
 
-#include "tools/io/problem_json.h"
+#include "tools/io/number_text.h"
 
 namespace sfqp::simulate {
 
 namespace {
-
-using nlohmann::ordered_json;
-
-template <std::size_t N>
-ordered_json json_numbers(const std::array<double, N>& values, bool exact) {
-  ordered_json out = ordered_json::array();
-  for (double v : values) {
-    out.push_back(io::json_number(v, exact));
-  }
-  return out;
-}
 
 // A comma and the field. (Appending, rather than "," + field, also keeps GCC 12
 // at -O3 from a false -Wrestrict warning.)
 void add_field(std::string& row, const std::string& field) {
   row += ',';
   row += field;
+}
+
+void add_number_field(std::string& row, double value, bool exact) {
+  row += ',';
+  io::append_text_number(row, value, exact);
 }
 
 std::string csv_header(bool diagnostics) {
@@ -47,48 +37,68 @@ std::string csv_header(bool diagnostics) {
   return header + "\n";
 }
 
-std::string csv_row(const StepRecord& r, const WriterOptions& options) {
+// The rows are written straight into the row's string, the numbers by
+// io::append_*_number: a run writes millions of them.
+void append_csv_row(std::string& row, const StepRecord& r, const WriterOptions& options) {
   const bool exact = options.exact;
-  std::string row = std::to_string(r.step);
-  add_field(row, io::text_number(r.time, exact));
+  row += std::to_string(r.step);
+  add_number_field(row, r.time, exact);
   for (double v : r.output1) {
-    add_field(row, io::text_number(v, exact));
+    add_number_field(row, v, exact);
   }
   if (options.diagnostics) {
     add_field(row, std::to_string(r.iterations));
-    add_field(row, r.converged ? "1" : "0");
-    add_field(row, r.objv_current ? io::text_number(r.objv, exact) : std::string());
+    row += r.converged ? ",1" : ",0";
+    if (r.objv_current) {
+      add_number_field(row, r.objv, exact);
+    } else {
+      row += ',';
+    }
     for (double v : {r.gap, r.eq_residual_sq, r.ineq_residual_sq}) {
-      add_field(row, io::text_number(v, exact));
+      add_number_field(row, v, exact);
     }
     for (const auto* values : {&r.target, &r.achieved}) {
       for (double v : *values) {
-        add_field(row, io::text_number(v, exact));
+        add_number_field(row, v, exact);
       }
     }
     row += r.bit_identical ? ",1" : ",0";
   }
-  return row + "\n";
+  row += '\n';
 }
 
-std::string json_row(const StepRecord& r, const WriterOptions& options) {
+// The JSON library's text of the row's object, members in this order.
+void append_json_row(std::string& row, const StepRecord& r, const WriterOptions& options) {
   const bool exact = options.exact;
-  ordered_json row;
-  row["step"] = r.step;
-  row["time"] = io::json_number(r.time, exact);
-  row["output1"] = json_numbers(r.output1, exact);
+  row += "{\"step\":";
+  row += std::to_string(r.step);
+  row += ",\"time\":";
+  io::append_json_number(row, r.time, exact);
+  row += ",\"output1\":";
+  io::append_json_numbers(row, r.output1, exact);
   if (options.diagnostics) {
-    row["iterations"] = r.iterations;
-    row["converged"] = r.converged ? 1 : 0;
-    row["objv"] = r.objv_current ? io::json_number(r.objv, exact) : ordered_json(nullptr);
-    row["gap"] = io::json_number(r.gap, exact);
-    row["eq_residual_sq"] = io::json_number(r.eq_residual_sq, exact);
-    row["ineq_residual_sq"] = io::json_number(r.ineq_residual_sq, exact);
-    row["target"] = json_numbers(r.target, exact);
-    row["achieved"] = json_numbers(r.achieved, exact);
-    row["bit_identical"] = r.bit_identical ? 1 : 0;
+    row += ",\"iterations\":";
+    row += std::to_string(r.iterations);
+    row += r.converged ? ",\"converged\":1" : ",\"converged\":0";
+    row += ",\"objv\":";
+    if (r.objv_current) {
+      io::append_json_number(row, r.objv, exact);
+    } else {
+      row += "null";
+    }
+    row += ",\"gap\":";
+    io::append_json_number(row, r.gap, exact);
+    row += ",\"eq_residual_sq\":";
+    io::append_json_number(row, r.eq_residual_sq, exact);
+    row += ",\"ineq_residual_sq\":";
+    io::append_json_number(row, r.ineq_residual_sq, exact);
+    row += ",\"target\":";
+    io::append_json_numbers(row, r.target, exact);
+    row += ",\"achieved\":";
+    io::append_json_numbers(row, r.achieved, exact);
+    row += r.bit_identical ? ",\"bit_identical\":1" : ",\"bit_identical\":0";
   }
-  return row.dump() + "\n";
+  row += "}\n";
 }
 
 }  // namespace
@@ -100,8 +110,13 @@ RunWriter::RunWriter(std::ostream& out, WriterOptions options) : options_(option
 }
 
 void RunWriter::write(const StepRecord& record) {
-  out_ << (options_.format == FileFormat::csv ? csv_row(record, options_)
-                                              : json_row(record, options_));
+  row_.clear();
+  if (options_.format == FileFormat::csv) {
+    append_csv_row(row_, record, options_);
+  } else {
+    append_json_row(row_, record, options_);
+  }
+  out_ << row_;
 }
 
 }  // namespace sfqp::simulate

@@ -9,12 +9,14 @@
 // achieved coupling * output 1 (CSV target_0..3, achieved_0..3), and
 // bit_identical (1 when output 1 equals the core API's output1 to the bit).
 //
-// Numbers are written with 17 significant digits, or with exact as C99
-// hexadecimal floats; both read back to the same double. The rows go to a
+// Numbers are written as the shortest decimal that reads back to the same
+// double, or with exact as C99 hexadecimal floats (in either, "inf", "-inf"
+// and "nan" where a value is not finite: strings in JSON Lines). The rows go to a
 // stream: the caller's io::OutputFiles decides where and when they land.
 #pragma once
 
 #include <ostream>
+#include <string>
 
 #include "tools/simulate/file_format.h"
 #include "tools/simulate/step_record.h"
@@ -37,6 +39,7 @@ class RunWriter {
  private:
   WriterOptions options_;
   std::ostream& out_;
+  std::string row_;  // the row being written, its room kept from row to row
 };
 
 }  // namespace sfqp::simulate
