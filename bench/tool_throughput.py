@@ -9,7 +9,12 @@ ratio: the command's time per problem or step over the core's time for the
 solves that problem or step needs (two for a simulation step: the block's and
 the core check's). Prints the median ratio of the rounds, with the range.
 
-Usage: bench/tool_throughput.py [--build build/release] [--rounds 3] [--markdown]
+Usage: bench/tool_throughput.py [--build build/release] [--before OTHER/sfqp] [--rounds 3]
+                                [--markdown]
+
+With --before, each round also times the same commands of another sfqp (an
+earlier version's build, its module beside it), so that the two compare in
+one run against the same core.
 
 The problems: `sfqp generate -n 2000` (10,000, every category alike); the
 recording: their couplings and targets as 20,000 steps (the problems twice
@@ -151,38 +156,51 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
     parser.add_argument("--build", default="build/release")
     parser.add_argument("--rounds", type=int, default=3)
+    parser.add_argument("--before", help="another sfqp to time beside this build's")
     parser.add_argument("--markdown", action="store_true")
     args = parser.parse_args()
     tool = os.path.join(args.build, "sfqp")
     timer = os.path.join(args.build, "bench", "sfqp_core_solve_time")
-    for path in (tool, timer):
+    for path in (tool, timer) + ((args.before,) if args.before else ()):
         if not os.path.exists(path):
             sys.exit(f"{path} not found: build the release preset first")
 
     with tempfile.TemporaryDirectory(prefix="sfqp-tool-throughput-") as work:
         paths, axes = write_inputs(tool, work)
-        plan = runs(tool, work, paths, axes)
-        ratios = {name: [] for name, *_ in plan}
-        per_unit = {name: [] for name, *_ in plan}
+        tools = {"now": tool}
+        if args.before:
+            tools["before"] = args.before
+        plans = {version: runs(path, work, paths, axes) for version, path in tools.items()}
+        names = [name for name, *_ in plans["now"]]
+        ratios = {(version, name): [] for version in tools for name in names}
+        per_unit = {(version, name): [] for version in tools for name in names}
         load_before = os.getloadavg()
         for _ in range(args.rounds):
-            for name, command, core_problems, solves in plan:
-                core = core_seconds_per_solve(timer, core_problems)
-                tool_per_unit = timed(command) / (lines_of(core_problems) / solves)
-                per_unit[name].append(tool_per_unit)
-                ratios[name].append(tool_per_unit / (solves * core))
+            for k, name in enumerate(names):
+                for version in tools:
+                    _, command, core_problems, solves = plans[version][k]
+                    core = core_seconds_per_solve(timer, core_problems)
+                    tool_per_unit = timed(command) / (lines_of(core_problems) / solves)
+                    per_unit[(version, name)].append(tool_per_unit)
+                    ratios[(version, name)].append(tool_per_unit / (solves * core))
         load_after = os.getloadavg()
 
     print(f"{args.rounds} rounds, {os.cpu_count()} processors, load average "
           f"{load_before[0]:.1f} before, {load_after[0]:.1f} after")
+    columns = [f"{version}: µs, tool / core (range)" for version in tools]
     if args.markdown:
-        print("| run | µs a problem or step | tool / core (median) | range |")
-        print("|---|---|---|---|")
-    for name, values in ratios.items():
-        cells = [name, f"{1e6 * statistics.median(per_unit[name]):.2f}",
-                 f"{statistics.median(values):.2f}", f"{min(values):.2f} to {max(values):.2f}"]
-        print(("| " + " | ".join(cells) + " |") if args.markdown else
-              f"  {cells[0]:48} {cells[1]:>8} us  {cells[2]:>6}x  ({cells[3]})")
+        print("| run | " + " | ".join(columns) + " |")
+        print("|---|" + "---|" * len(tools))
+    for name in names:
+        cells = []
+        for version in tools:
+            values = ratios[(version, name)]
+            cells.append(f"{1e6 * statistics.median(per_unit[(version, name)]):.2f} us, "
+                         f"{statistics.median(values):.2f}x "
+                         f"({min(values):.2f} to {max(values):.2f})")
+        print(("| " + " | ".join([name] + cells) + " |") if args.markdown else
+              f"  {name:48} " + "   ".join(f"{version} {cell}" for version, cell in
+                                           zip(tools, cells)))
 
 
 if __name__ == "__main__":

@@ -5,6 +5,11 @@
 // a problem for each and their ratio (tool_over_core), the figure a user who
 // solves a file of problems waits for. Times are this thread's processor time,
 // so that the other programs of a shared machine weigh on neither.
+//
+// read_recording/csv and /jsonl read a recording of about 64 MB (the same
+// problems' couplings and targets, one step a line) through RecordedInput, as
+// sfqp simulate --input reads it, solving nothing: bytes_per_second is the
+// reading's pace alone. bench/tool_throughput.py times the whole commands.
 #include <benchmark/benchmark.h>
 
 #include <time.h>
@@ -16,9 +21,11 @@
 #include <vector>
 
 #include "api/core_api.h"
+#include "tools/io/number_text.h"
 #include "tools/io/problem_json.h"
 #include "tools/problems/problem_generator.h"
 #include "tools/sfqp/solve_command.h"
+#include "tools/simulate/recorded_input.h"
 
 namespace sfqp::bench {
 namespace {
@@ -83,6 +90,65 @@ void solve_file(benchmark::State& state, const ProblemFile* file, bool exact_out
   state.counters["tool_over_core"] = tool_us / core_us;
 }
 
+constexpr std::size_t kRecordingBytes = std::size_t{64} << 20;
+
+// The problems as the steps of a recording, over and over to about
+// kRecordingBytes: CSV rows with a header, or JSON Lines.
+std::string make_recording(const ProblemFile& file, simulate::FileFormat format) {
+  const bool csv = format == simulate::FileFormat::csv;
+  std::string steps;
+  for (const api::Problem& problem : file.problems) {
+    if (csv) {
+      for (std::size_t k = 0; k < problem.coupling.size(); ++k) {
+        io::append_text_number(steps, problem.coupling[k], false);
+        steps += ',';
+      }
+      for (std::size_t i = 0; i < problem.target.size(); ++i) {
+        io::append_text_number(steps, problem.target[i], false);
+        steps += i + 1 < problem.target.size() ? ',' : '\n';
+      }
+    } else {
+      steps += "{\"coupling\":";
+      io::append_json_numbers(steps, problem.coupling, false);
+      steps += ",\"target\":";
+      io::append_json_numbers(steps, problem.target, false);
+      steps += "}\n";
+    }
+  }
+  std::string recording;
+  if (csv) {
+    for (const std::string& column : simulate::csv_input_columns()) {
+      recording += recording.empty() ? "" : ",";
+      recording += column;
+    }
+    recording += '\n';
+  }
+  while (recording.size() < kRecordingBytes) {
+    recording += steps;
+  }
+  return recording;
+}
+
+void read_recording(benchmark::State& state, const std::string* recording,
+                    simulate::FileFormat format) {
+  std::size_t steps = 0;
+  for (auto _ : state) {
+    std::istringstream in(*recording);
+    simulate::RecordedInput input(in, format);
+    simulate::StepInput step;
+    while (input.next(step)) {
+      ++steps;
+    }
+    if (input.error()) {
+      state.SkipWithError(input.error()->message.c_str());
+      return;
+    }
+    benchmark::DoNotOptimize(step);
+  }
+  state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(recording->size()));
+  state.counters["steps"] = static_cast<double>(steps) / static_cast<double>(state.iterations());
+}
+
 }  // namespace
 }  // namespace sfqp::bench
 
@@ -97,6 +163,15 @@ int main(int argc, char** argv) {
       ->Unit(benchmark::kMillisecond);
   benchmark::RegisterBenchmark("solve_file/exact_in/exact_out", sfqp::bench::solve_file,
                                &hexadecimal, true)
+      ->Unit(benchmark::kMillisecond);
+  static const auto csv = sfqp::bench::make_recording(decimal, sfqp::simulate::FileFormat::csv);
+  static const auto jsonl =
+      sfqp::bench::make_recording(decimal, sfqp::simulate::FileFormat::json_lines);
+  benchmark::RegisterBenchmark("read_recording/csv", sfqp::bench::read_recording, &csv,
+                               sfqp::simulate::FileFormat::csv)
+      ->Unit(benchmark::kMillisecond);
+  benchmark::RegisterBenchmark("read_recording/jsonl", sfqp::bench::read_recording, &jsonl,
+                               sfqp::simulate::FileFormat::json_lines)
       ->Unit(benchmark::kMillisecond);
   benchmark::Initialize(&argc, argv);
   benchmark::RunSpecifiedBenchmarks();

@@ -5,7 +5,9 @@
 #include <algorithm>
 #include <array>
 #include <bit>
+#include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <span>
 
 #include "tools/io/number_text.h"
@@ -38,7 +40,6 @@ void append_key(std::string& out, const char* key) {
   out += "\":";
 }
 
-
 // Where a number's text stands in the line.
 struct TextSlice {
   std::size_t start = 0;
@@ -49,30 +50,39 @@ struct TextSlice {
 // written (when given). A value with the same bits as earlier[i], whose text
 // earlier_text[i] notes, has the same text, so it is copied rather than
 // formatted again: u is output1 unless the block fell back, and the first half
-// of s is mostly u, and formatting is the dear part of a line.
+// of s is mostly u, and formatting is the dear part of a line. The texts are
+// gathered in a buffer and appended a buffer at a time.
 void append_numbers(std::string& out, std::span<const double> values, bool exact,
                     std::span<TextSlice> written = {}, std::span<const double> earlier = {},
                     std::span<const TextSlice> earlier_text = {}) {
-  out += '[';
+  char buffer[2048];
+  char* end = buffer;
+  *end++ = '[';
   for (std::size_t i = 0; i < values.size(); ++i) {
-    if (i != 0) {
-      out += ',';
+    // Room for a comma and any number's text (write_decimal may write past
+    // its text, never past kNumberTextBytes).
+    if (buffer + sizeof buffer - end < static_cast<std::ptrdiff_t>(kNumberTextBytes + 1)) {
+      out.append(buffer, end);
+      end = buffer;
     }
-    const std::size_t start = out.size();
+    if (i != 0) {
+      *end++ = ',';
+    }
+    const std::size_t start = out.size() + static_cast<std::size_t>(end - buffer);
     if (i < earlier.size() &&
         std::bit_cast<std::uint64_t>(values[i]) == std::bit_cast<std::uint64_t>(earlier[i])) {
-      char text[kNumberTextBytes];
-      const TextSlice same = earlier_text[i];
-      out.copy(text, same.size, same.start);
-      out.append(text, same.size);
+      const TextSlice same = earlier_text[i];  // in out: an earlier call's
+      std::memcpy(end, out.data() + same.start, same.size);
+      end += same.size;
     } else {
-      append_json_number(out, values[i], exact);
+      end = write_json_number(end, values[i], exact);
     }
     if (i < written.size()) {
-      written[i] = {start, out.size() - start};
+      written[i] = {start, out.size() + static_cast<std::size_t>(end - buffer) - start};
     }
   }
-  out += ']';
+  *end++ = ']';
+  out.append(buffer, end);
 }
 
 }  // namespace
