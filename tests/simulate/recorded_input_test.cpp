@@ -226,7 +226,8 @@ TEST(RecordedCsv, ThePlainReadingGivesTheGeneralReadingsBits) {
     EXPECT_TRUE(test::same_bits(plain.target[3], general.target[3])) << field;
   }
   StepInput step;
-  for (const char* field : {"inf", "-nan", "+1", "\"1\"", "1e400", "0x-1p0", "1,", "", "1e", "."}) {
+  for (const char* field :
+       {"inf", "-nan", "+1", "\"1\"", "1e400", "0x-1p0", "0x1p+-5", "1,", "", "1e", "."}) {
     EXPECT_FALSE(read_plain_csv_step(all(field), step)) << field;
   }
   EXPECT_FALSE(read_plain_csv_step(all("1") + ",1", step));
