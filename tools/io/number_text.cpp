@@ -161,19 +161,23 @@ bool read_plain_number(std::string_view text, double& value) {
     if (digits.front() == '-' || digits.front() == '+') {
       return false;
     }
-    // GCC 12's std::from_chars takes "p+-5" as the exponent -5, which strtod
-    // and C refuse: a sign must be followed by a digit.
-    const std::size_t p = digits.find_first_of("pP");
-    if (p != std::string_view::npos && p + 2 < digits.size() &&
-        (digits[p + 1] == '+' || digits[p + 1] == '-') &&
-        (digits[p + 2] < '0' || digits[p + 2] > '9')) {
-      return false;
-    }
   }
   const char* end = digits.data() + digits.size();
   const auto read = std::from_chars(digits.data(), end, value, format);
   if (read.ec != std::errc() || read.ptr != end) {
     return false;
+  }
+  if (format == std::chars_format::hex) {
+    // GCC 12's std::from_chars takes "p+-5" as the exponent -5, which strtod
+    // and C refuse: the sign before the exponent's digits must follow the p.
+    const char* exponent = end;
+    while (exponent != digits.data() && exponent[-1] >= '0' && exponent[-1] <= '9') {
+      --exponent;
+    }
+    if (exponent - digits.data() >= 2 && (exponent[-1] == '+' || exponent[-1] == '-') &&
+        exponent[-2] != 'p' && exponent[-2] != 'P') {
+      return false;
+    }
   }
   value = negative ? -value : value;
   return true;
