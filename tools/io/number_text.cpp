@@ -47,7 +47,8 @@ char* write_decimal(char* out, double value) {
     scientific[1] = scientific[0];
     digits = scientific + 1;
   }
-  const char* e = static_cast<const char*>(std::memchr(digits, 'e', 20));
+  // The exponent has two digits, or three from 1e100 on.
+  const char* e = end[-4] == 'e' ? end - 4 : end - 5;
   const int count = static_cast<int>(e - digits);
   int exponent = (e[2] - '0') * 10 + (e[3] - '0');
   if (e + 5 == end) {

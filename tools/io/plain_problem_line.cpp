@@ -102,9 +102,13 @@ class PlainReader {
     if (read.ec != std::errc()) {
       return false;
     }
-    const auto* point = static_cast<const char*>(
-        std::memchr(digits, '.', static_cast<std::size_t>(read.ptr - digits)));
-    if (point != nullptr && (point + 1 == read.ptr || !is_digit(point[1]))) {
+    // The point, if any, comes after the first few digits: a loop finds it
+    // sooner than a call would.
+    const char* point = digits;
+    while (point != read.ptr && is_digit(*point)) {
+      ++point;
+    }
+    if (point != read.ptr && *point == '.' && (point + 1 == read.ptr || !is_digit(point[1]))) {
       return false;
     }
     if (read.ptr - start == 2 && *start == '-' && start[1] == '0') {
