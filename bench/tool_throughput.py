@@ -10,7 +10,7 @@ solves that problem or step needs (two for a simulation step: the block's and
 the core check's). Prints the median ratio of the rounds, with the range.
 
 Usage: bench/tool_throughput.py [--build build/release] [--before OTHER/sfqp] [--rounds 3]
-                                [--markdown]
+                                [--per-category 2000] [--grid 101] [--markdown]
 
 With --before, each round also times the same commands of another sfqp (an
 earlier version's build, its module beside it), so that the two compare in
@@ -33,9 +33,7 @@ import subprocess
 import sys
 import tempfile
 
-PER_CATEGORY = 2000
 REPEATS = 2  # the recording is the problems this many times over
-GRID = 101
 
 
 def run(command, **kwargs):
@@ -75,16 +73,16 @@ def rotor_ring_problem():
     return {"coupling": coupling, "target": [12.0 * 9.80665, 0.0, 0.0, 0.0]}
 
 
-def write_inputs(tool, work):
+def write_inputs(tool, work, per_category, grid):
     """The files every run reads; returns their paths and the envelope's options."""
     paths = {name: os.path.join(work, name) for name in
              ("problems.jsonl", "exact.jsonl", "recording.csv", "recording.jsonl",
               "steps.jsonl", "vehicle.jsonl", "grid.jsonl")}
-    generated = run([tool, "generate", "-n", str(PER_CATEGORY)])
+    generated = run([tool, "generate", "-n", str(per_category)])
     with open(paths["problems.jsonl"], "w") as out:
         out.write(generated)
     with open(paths["exact.jsonl"], "w") as out:
-        out.write(run([tool, "generate", "-n", str(PER_CATEGORY), "--exact"]))
+        out.write(run([tool, "generate", "-n", str(per_category), "--exact"]))
     steps = []
     for line in generated.splitlines():
         problem = json.loads(line)
@@ -104,7 +102,7 @@ def write_inputs(tool, work):
                 twice.write(line + line)
     with open(paths["vehicle.jsonl"], "w") as out:
         out.write(json.dumps(rotor_ring_problem()) + "\n")
-    axes = ["--x", f"roll:-60:60:{GRID}", "--y", f"pitch:-60:60:{GRID}"]
+    axes = ["--x", f"roll:-60:60:{grid}", "--y", f"pitch:-60:60:{grid}"]
     rows = os.path.join(work, "rows.jsonl")
     run([tool, "envelope", "--problem", paths["vehicle.jsonl"], *axes, "--exact", "--quiet",
          "--output", rows])
@@ -117,7 +115,7 @@ def write_inputs(tool, work):
     return paths, axes
 
 
-def runs(tool, work, paths, axes):
+def runs(tool, work, paths, axes, per_category):
     """(name, command, the core's problems, the core's solves per problem or step)."""
     out = os.path.join(work, "out")
     simulate = [tool, "simulate", "--quiet"]
@@ -125,7 +123,7 @@ def runs(tool, work, paths, axes):
                 "--jobs", "1"]
     problems, steps, grid = paths["problems.jsonl"], paths["steps.jsonl"], paths["grid.jsonl"]
     csv, jsonl = ["--input", paths["recording.csv"]], ["--input", paths["recording.jsonl"]]
-    generate = [tool, "generate", "-n", str(PER_CATEGORY)]
+    generate = [tool, "generate", "-n", str(per_category)]
     return [
         ("sfqp solve FILE", [tool, "solve", problems], problems, 1),
         ("sfqp solve --exact FILE", [tool, "solve", "--exact", problems], problems, 1),
@@ -157,6 +155,9 @@ def main():
     parser.add_argument("--build", default="build/release")
     parser.add_argument("--rounds", type=int, default=3)
     parser.add_argument("--before", help="another sfqp to time beside this build's")
+    parser.add_argument("--per-category", type=int, default=2000,
+                        help="problems of each category (the recording holds twice as many steps)")
+    parser.add_argument("--grid", type=int, default=101, help="the envelope's points per axis")
     parser.add_argument("--markdown", action="store_true")
     args = parser.parse_args()
     tool = os.path.join(args.build, "sfqp")
@@ -166,11 +167,12 @@ def main():
             sys.exit(f"{path} not found: build the release preset first")
 
     with tempfile.TemporaryDirectory(prefix="sfqp-tool-throughput-") as work:
-        paths, axes = write_inputs(tool, work)
+        paths, axes = write_inputs(tool, work, args.per_category, args.grid)
         tools = {"now": tool}
         if args.before:
             tools["before"] = args.before
-        plans = {version: runs(path, work, paths, axes) for version, path in tools.items()}
+        plans = {version: runs(path, work, paths, axes, args.per_category)
+                 for version, path in tools.items()}
         names = [name for name, *_ in plans["now"]]
         ratios = {(version, name): [] for version in tools for name in names}
         per_unit = {(version, name): [] for version in tools for name in names}
