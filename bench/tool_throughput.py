@@ -24,7 +24,6 @@ one job. Run it under nice on a shared machine.
 """
 import argparse
 import json
-import math
 import os
 import re
 import resource
@@ -32,6 +31,8 @@ import statistics
 import subprocess
 import sys
 import tempfile
+
+from envelope_speed import rotor_ring_problem
 
 REPEATS = 2  # the recording is the problems this many times over
 
@@ -61,16 +62,6 @@ def core_seconds_per_solve(timer, problems):
 
 def number(value):
     return float.fromhex(value) if isinstance(value, str) else float(value)
-
-
-def rotor_ring_problem():
-    """The 16-rotor vehicle at hover: arm 0.6 m, 15 N and 0.3 N m per rotor, 12 kg."""
-    coupling = []
-    for j in range(16):
-        theta = j * math.pi / 8
-        coupling += [15.0, 15.0 * 0.6 * math.sin(theta), -15.0 * 0.6 * math.cos(theta),
-                     0.3 if j % 2 == 0 else -0.3]
-    return {"coupling": coupling, "target": [12.0 * 9.80665, 0.0, 0.0, 0.0]}
 
 
 def write_inputs(tool, work, per_category, grid):

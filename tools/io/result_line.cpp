@@ -85,16 +85,21 @@ void append_numbers(std::string& out, std::span<const double> values, bool exact
   out.append(buffer, end);
 }
 
-}  // namespace
-
-void append_result_line(std::string& out, const std::optional<std::string>& name,
-                        const api::Result& result, bool exact, bool include_console) {
+// The line's opening brace and its name, when it has one.
+void open_line(std::string& out, const std::optional<std::string>& name) {
   out += '{';
   if (name) {
     append_key(out, "name");
     append_string(out, *name);
     out += ',';
   }
+}
+
+}  // namespace
+
+void append_result_line(std::string& out, const std::optional<std::string>& name,
+                        const api::Result& result, bool exact, bool include_console) {
+  open_line(out, name);
   append_key(out, "iterations");
   out += std::to_string(result.iterations);
   out += ',';
@@ -147,12 +152,7 @@ void append_result_line(std::string& out, const std::optional<std::string>& name
 void append_problem_line_start(std::string& out, const std::optional<std::string>& name,
                                std::span<const double, kCouplingCount> coupling,
                                std::span<const double, kEqualityCount> target, bool exact) {
-  out += '{';
-  if (name) {
-    append_key(out, "name");
-    append_string(out, *name);
-    out += ',';
-  }
+  open_line(out, name);
   append_key(out, "coupling");
   append_numbers(out, coupling, exact);
   out += ',';
