@@ -1,7 +1,9 @@
 #include "tools/io/number_text.h"
 
+#include <bit>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <system_error>
@@ -131,15 +133,37 @@ void append_json_number(std::string& out, double value, bool exact) {
   out.append(text, write_json_number(text, value, exact));
 }
 
-void append_json_numbers(std::string& out, std::span<const double> values, bool exact) {
-  out += '[';
+void append_json_numbers(std::string& out, std::span<const double> values, bool exact,
+                         std::span<NumberText> written, std::span<const double> earlier,
+                         std::span<const NumberText> earlier_text) {
+  char buffer[2048];
+  char* end = buffer;
+  *end++ = '[';
   for (std::size_t i = 0; i < values.size(); ++i) {
-    if (i != 0) {
-      out += ',';
+    // Room for a comma and any number's text (write_decimal may write past
+    // its text, never past kNumberTextBytes).
+    if (buffer + sizeof buffer - end < static_cast<std::ptrdiff_t>(kNumberTextBytes + 1)) {
+      out.append(buffer, end);
+      end = buffer;
     }
-    append_json_number(out, values[i], exact);
+    if (i != 0) {
+      *end++ = ',';
+    }
+    const std::size_t start = out.size() + static_cast<std::size_t>(end - buffer);
+    if (i < earlier.size() &&
+        std::bit_cast<std::uint64_t>(values[i]) == std::bit_cast<std::uint64_t>(earlier[i])) {
+      const NumberText same = earlier_text[i];  // in out: an earlier call's
+      std::memcpy(end, out.data() + same.start, same.size);
+      end += same.size;
+    } else {
+      end = write_json_number(end, values[i], exact);
+    }
+    if (i < written.size()) {
+      written[i] = {start, out.size() + static_cast<std::size_t>(end - buffer) - start};
+    }
   }
-  out += ']';
+  *end++ = ']';
+  out.append(buffer, end);
 }
 
 void append_text_number(std::string& out, double value, bool exact) {

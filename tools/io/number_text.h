@@ -30,8 +30,21 @@ char* write_json_number(char* out, double value, bool exact);
 // Appends write_json_number's text to out.
 void append_json_number(std::string& out, double value, bool exact);
 
-// Appends values as a JSON array of write_json_number's texts.
-void append_json_numbers(std::string& out, std::span<const double> values, bool exact);
+// Where a number's text stands in a line.
+struct NumberText {
+  std::size_t start = 0;
+  std::size_t size = 0;
+};
+
+// Appends values as a JSON array of write_json_number's texts, noting where
+// each value's text stands in out in written (when given). A value with the
+// same bits as earlier[i], whose text earlier_text[i] notes in out, has the
+// same text, so it is copied rather than formatted again: formatting is the
+// dear part of a line, and a result line repeats values (u is output1 unless
+// the block fell back, and the first half of s is mostly u).
+void append_json_numbers(std::string& out, std::span<const double> values, bool exact,
+                         std::span<NumberText> written = {}, std::span<const double> earlier = {},
+                         std::span<const NumberText> earlier_text = {});
 
 // Appends a CSV field's text: with exact, or when the value is not finite,
 // its hex_float text (no quotes); otherwise write_decimal's.

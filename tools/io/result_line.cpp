@@ -4,10 +4,6 @@
 
 #include <algorithm>
 #include <array>
-#include <bit>
-#include <cstddef>
-#include <cstdint>
-#include <cstring>
 #include <span>
 
 #include "tools/io/number_text.h"
@@ -40,51 +36,6 @@ void append_key(std::string& out, const char* key) {
   out += "\":";
 }
 
-// Where a number's text stands in the line.
-struct TextSlice {
-  std::size_t start = 0;
-  std::size_t size = 0;
-};
-
-// Appends values as a JSON array, noting where each value's text stands in
-// written (when given). A value with the same bits as earlier[i], whose text
-// earlier_text[i] notes, has the same text, so it is copied rather than
-// formatted again: u is output1 unless the block fell back, and the first half
-// of s is mostly u, and formatting is the dear part of a line. The texts are
-// gathered in a buffer and appended a buffer at a time.
-void append_numbers(std::string& out, std::span<const double> values, bool exact,
-                    std::span<TextSlice> written = {}, std::span<const double> earlier = {},
-                    std::span<const TextSlice> earlier_text = {}) {
-  char buffer[2048];
-  char* end = buffer;
-  *end++ = '[';
-  for (std::size_t i = 0; i < values.size(); ++i) {
-    // Room for a comma and any number's text (write_decimal may write past
-    // its text, never past kNumberTextBytes).
-    if (buffer + sizeof buffer - end < static_cast<std::ptrdiff_t>(kNumberTextBytes + 1)) {
-      out.append(buffer, end);
-      end = buffer;
-    }
-    if (i != 0) {
-      *end++ = ',';
-    }
-    const std::size_t start = out.size() + static_cast<std::size_t>(end - buffer);
-    if (i < earlier.size() &&
-        std::bit_cast<std::uint64_t>(values[i]) == std::bit_cast<std::uint64_t>(earlier[i])) {
-      const TextSlice same = earlier_text[i];  // in out: an earlier call's
-      std::memcpy(end, out.data() + same.start, same.size);
-      end += same.size;
-    } else {
-      end = write_json_number(end, values[i], exact);
-    }
-    if (i < written.size()) {
-      written[i] = {start, out.size() + static_cast<std::size_t>(end - buffer) - start};
-    }
-  }
-  *end++ = ']';
-  out.append(buffer, end);
-}
-
 // The line's opening brace and its name, when it has one.
 void open_line(std::string& out, const std::optional<std::string>& name) {
   out += '{';
@@ -106,25 +57,25 @@ void append_result_line(std::string& out, const std::optional<std::string>& name
   append_key(out, "converged");
   out += result.converged ? '1' : '0';
   out += ',';
-  std::array<TextSlice, kEffortCount> output1_text;
-  std::array<TextSlice, kEffortCount> u_text;
+  std::array<NumberText, kEffortCount> output1_text;
+  std::array<NumberText, kEffortCount> u_text;
   append_key(out, "output1");
-  append_numbers(out, result.output1, exact, output1_text);
+  append_json_numbers(out, result.output1, exact, output1_text);
   out += ',';
   append_key(out, "u");
-  append_numbers(out, result.u, exact, u_text, result.output1, output1_text);
+  append_json_numbers(out, result.u, exact, u_text, result.output1, output1_text);
   out += ',';
   append_key(out, "e");
-  append_numbers(out, result.e, exact);
+  append_json_numbers(out, result.e, exact);
   out += ',';
   append_key(out, "y");
-  append_numbers(out, result.y, exact);
+  append_json_numbers(out, result.y, exact);
   out += ',';
   append_key(out, "s");
-  append_numbers(out, result.s, exact, {}, result.u, u_text);
+  append_json_numbers(out, result.s, exact, {}, result.u, u_text);
   out += ',';
   append_key(out, "z");
-  append_numbers(out, result.z, exact);
+  append_json_numbers(out, result.z, exact);
   out += ',';
   append_key(out, "objv");
   if (result.objv_current) {
@@ -154,10 +105,10 @@ void append_problem_line_start(std::string& out, const std::optional<std::string
                                std::span<const double, kEqualityCount> target, bool exact) {
   open_line(out, name);
   append_key(out, "coupling");
-  append_numbers(out, coupling, exact);
+  append_json_numbers(out, coupling, exact);
   out += ',';
   append_key(out, "target");
-  append_numbers(out, target, exact);
+  append_json_numbers(out, target, exact);
 }
 
 }  // namespace sfqp::io
