@@ -1,18 +1,16 @@
 // The core's time for a file of problems: reads every problem line first, then
-// solves them all with api::solve in turn, repeats times, and prints this
-// thread's processor time per solve. bench/tool_throughput.py runs it beside
+// solves them all with api::solve in turn and prints this thread's processor
+// time per solve. bench/tool_throughput.py runs it beside
 // each sfqp command on the same problems, so that the command's time has the
 // core's own to be measured against.
 //
-//   sfqp_core_solve_time PROBLEMS.jsonl [REPEATS]
+//   sfqp_core_solve_time PROBLEMS.jsonl
 #include <time.h>
 
-#include <charconv>
 #include <cstdint>
 #include <cstdio>
 #include <fstream>
 #include <string>
-#include <string_view>
 #include <variant>
 #include <vector>
 
@@ -30,18 +28,9 @@ double thread_seconds() {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc < 2 || argc > 3) {
-    std::fprintf(stderr, "usage: %s PROBLEMS.jsonl [REPEATS]\n", argv[0]);
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: %s PROBLEMS.jsonl\n", argv[0]);
     return 2;
-  }
-  int repeats = 1;
-  if (argc == 3) {
-    const std::string_view text(argv[2]);
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), repeats);
-    if (error != std::errc() || end != text.data() + text.size() || repeats < 1) {
-      std::fprintf(stderr, "REPEATS must be a whole number of at least 1\n");
-      return 2;
-    }
   }
   std::ifstream file(argv[1]);
   if (!file) {
@@ -60,15 +49,12 @@ int main(int argc, char** argv) {
   }
   std::int64_t iterations = 0;
   const double start = thread_seconds();
-  for (int round = 0; round < repeats; ++round) {
-    for (const sfqp::api::Problem& problem : problems) {
-      iterations += sfqp::api::solve(problem).iterations;
-    }
+  for (const sfqp::api::Problem& problem : problems) {
+    iterations += sfqp::api::solve(problem).iterations;
   }
   const double seconds = thread_seconds() - start;
-  const double solves = static_cast<double>(problems.size()) * repeats;
-  std::printf("problems %zu repeats %d iterations %lld seconds_per_solve %.9g\n", problems.size(),
-              repeats, static_cast<long long>(iterations / repeats),
-              solves > 0 ? seconds / solves : 0.0);
+  std::printf("problems %zu iterations %lld seconds_per_solve %.9g\n", problems.size(),
+              static_cast<long long>(iterations),
+              problems.empty() ? 0.0 : seconds / static_cast<double>(problems.size()));
   return 0;
 }

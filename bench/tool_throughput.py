@@ -33,6 +33,7 @@ import sys
 import tempfile
 
 from envelope_speed import rotor_ring_problem
+from recording_memory import header, number
 
 REPEATS = 2  # the recording is the problems this many times over
 
@@ -60,10 +61,6 @@ def core_seconds_per_solve(timer, problems):
     return float(re.search(r"seconds_per_solve (\S+)", text).group(1))
 
 
-def number(value):
-    return float.fromhex(value) if isinstance(value, str) else float(value)
-
-
 def write_inputs(tool, work, per_category, grid):
     """The files every run reads; returns their paths and the envelope's options."""
     paths = {name: os.path.join(work, name) for name in
@@ -79,10 +76,9 @@ def write_inputs(tool, work, per_category, grid):
         problem = json.loads(line)
         steps.append([number(v) for v in problem["coupling"]] +
                      [number(v) for v in problem["target"]])
-    names = [f"c_r{k % 4}_c{k // 4}" for k in range(64)] + [f"t{i}" for i in range(4)]
     with open(paths["recording.csv"], "w") as csv, open(paths["recording.jsonl"], "w") as jsonl, \
             open(paths["steps.jsonl"], "w") as twice:
-        csv.write(",".join(names) + "\n")
+        csv.write(header())
         for _ in range(REPEATS):
             for values in steps:
                 csv.write(",".join(repr(v) for v in values) + "\n")
